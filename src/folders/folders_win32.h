@@ -1,0 +1,9 @@
+// Folder queries and creation on the Windows file system.
+#pragma once
+
+// True when `path` names an existing folder.
+bool IsFolder(const char* path);
+
+// Creates every missing folder from the root down to `path`. Failures are passed over: a level
+// that cannot be made leaves the levels below it missing, and nothing is reported.
+void CreateFolderChain(const char* path);
