@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on a Debian 12 machine (as root). Quick when all of it
+# is there already: apt is only called for what is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ clang libclang-rt-14-dev libgtest-dev googletest
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 wine64 xvfb fonts-wine
+  locales imagemagick x11-utils xdotool
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The Russian wizard runs Wine under a Russian locale, whose code page is Windows-1251.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+  sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
+fi

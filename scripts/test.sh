@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the native suites, the same
+# suites under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each fuzz target,
+# and the Windows suites under Wine. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup-machine.sh
+scripts/build.sh
+
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure
+
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON >/dev/null
+cmake --build build/asan -j "$(nproc)" --target core_tests qxpack_tests
+ctest --test-dir build/asan --output-on-failure
+
+echo "== fuzz targets, a short run each"
+QX_FUZZ_SECONDS=${QX_FUZZ_SECONDS:-20} scripts/fuzz.sh
+
+echo "== Windows tests under Wine"
+. scripts/wine-session.sh
+trap end_wine_session EXIT
+ctest --test-dir build/win32 --output-on-failure

@@ -1,0 +1,29 @@
+# Sourced by the scripts that run Windows programs: a display (Xvfb when none is given), and a
+# persistent wineserver with a booted prefix in build/wineprefix.
+#
+# The wineserver and wineboot are started with all their output sent to /dev/null: Wine's
+# services otherwise inherit the pipes of whoever started them first (CTest, say), which then
+# waits for them forever.
+export WINEPREFIX=${QX_WINEPREFIX:-$PWD/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export QX_WINEPREFIX=$WINEPREFIX
+
+wine_session_xvfb=
+if [ -z "${DISPLAY:-}" ]; then
+  n=77
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  wine_session_xvfb=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+fi
+
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot -i </dev/null >/dev/null 2>&1 || true
+
+end_wine_session() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  [ -n "$wine_session_xvfb" ] && kill "$wine_session_xvfb" 2>/dev/null || true
+}
