@@ -10,3 +10,21 @@ add_custom_command(
   COMMENT "Packing the setup package"
   VERBATIM)
 add_custom_target(setup_package ALL DEPENDS ${QX_PACKAGE_DIR}/setup.pkg)
+
+# The payload package: the product's files, with the product's programs taken from this build.
+# It needs the Windows programs, so only the Windows build makes it.
+if(WIN32)
+  file(GLOB_RECURSE QX_PRODUCT_DATA CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/product/*.lng ${CMAKE_SOURCE_DIR}/product/help/*)
+  set(QX_PAYLOAD_PROGRAMS quintaxel)
+  add_custom_command(
+    OUTPUT ${QX_PACKAGE_DIR}/payload.pkg
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_DIR}
+    COMMAND ${QXPACK} pack --build ${CMAKE_BINARY_DIR}/bin
+            ${CMAKE_SOURCE_DIR}/product/payload.manifest ${QX_PACKAGE_DIR}/payload.pkg
+    DEPENDS ${CMAKE_SOURCE_DIR}/product/payload.manifest ${QX_PRODUCT_DATA} ${QX_SETUP_DATA}
+            ${QX_PAYLOAD_PROGRAMS} ${QXPACK}
+    COMMENT "Packing the payload package"
+    VERBATIM)
+  add_custom_target(payload_package ALL DEPENDS ${QX_PACKAGE_DIR}/payload.pkg)
+endif()

@@ -4,5 +4,8 @@
 
 #include <cstdint>
 
-// Writes the text into `out` (at least 12 bytes) and returns `out`.
+// Writes the text into `out` (at least 12 bytes) and returns `out`; it never writes more than 12
+// bytes. Each quotient is taken as a signed 32-bit figure, so from 2^31 units on it wraps and a
+// smaller unit or nothing is shown. A negative count, or a count whose every quotient wraps to
+// 0 or below (from 2^61 bytes on, INT64_MAX among them), gives the empty text.
 char* FormatByteCount(int64_t n, char* out);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,7 +182,7 @@ TEST(List, OneLinePerEntryWithUtcTimes) {
 TEST(List, FileTimesAsCalendarDates) {
   EXPECT_EQ(FormatFileTime(0), "1601-01-01 00:00:00");
   EXPECT_EQ(FormatFileTime(UnixToFileTime(951782400, 0)), "2000-02-29 00:00:00");
-  EXPECT_EQ(FormatFileTime(UnixToFileTime(1796698966, 9999999)), "2026-12-08 05:02:46");
+  EXPECT_EQ(FormatFileTime(UnixToFileTime(1796706166, 9999999)), "2026-12-08 05:02:46");
   EXPECT_EQ(FormatFileTime(~0ull), "0xffffffffffffffff");
 }
 

@@ -37,11 +37,12 @@ bool ReadFileTimes(const std::string& path, FileTimes* times, uint32_t* attribut
   return true;
 }
 
+// A name the walk could not read back is refused; everything else is for qxpack check to judge.
 bool CheckEntryName(const ManifestEntry& entry, const std::string& manifest, std::string* error) {
-  const char* fault = nullptr;
-  if (entry.name.size() > kMaxEntryNameLength) fault = "is longer than 254 bytes";
-  if (fault) *error = manifest + ":" + std::to_string(entry.line) + ": " + entry.name + " " + fault;
-  return !fault;
+  if (entry.name.size() <= kMaxEntryNameLength) return true;
+  *error = manifest + ":" + std::to_string(entry.line) + ": " + entry.name +
+           " is longer than 254 bytes";
+  return false;
 }
 
 }  // namespace
@@ -70,15 +71,16 @@ bool BuildPackage(const Manifest& manifest, const int64_t* epoch, std::vector<ui
                   std::string* error) {
   for (const ManifestEntry& entry : manifest.entries) {
     if (!CheckEntryName(entry, manifest.path, error)) return false;
+    // The times are taken before the file is read, which moves its last-access time.
+    FileTimes times;
+    uint32_t attributes;
+    if (!ReadFileTimes(entry.source, &times, &attributes, error)) return false;
     std::vector<uint8_t> data;
     std::string reason;
     if (!ReadWholeFile(entry.source, &data, &reason)) {
       *error = manifest.path + ":" + std::to_string(entry.line) + ": " + entry.source + ": " + reason;
       return false;
     }
-    FileTimes times;
-    uint32_t attributes;
-    if (!ReadFileTimes(entry.source, &times, &attributes, error)) return false;
     if (epoch) times.creation = times.lastAccess = times.lastWrite = UnixToFileTime(*epoch, 0);
     const uint64_t total = package->size() + entry.name.size() + 1 + 32 + data.size();
     if (total > UINT32_MAX) {

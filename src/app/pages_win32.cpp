@@ -1,0 +1,257 @@
+// The page build and the language reload. The pages are tables of controls, one row per
+// control in the order of creation; the reload walks the same rows to set every text again.
+#include "app/pages_win32.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "app/wizard_win32.h"
+#include "folders/byte_count.h"
+#include "folders/drive_selector_win32.h"
+#include "folders/folder_picker_win32.h"
+#include "folders/path_text.h"
+#include "lang/language.h"
+#include "lang/license.h"
+#include "ui/controls_win32.h"
+
+HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, summaryLabel,
+    createShortcutsCheck, desktopShortcutCheck, launchCheck, copyStatusLabel, copyFileLabel,
+    copyProgress, finishLabel;
+
+namespace {
+
+HWND headerBand, headerTitle, licenseViewer, requiredSpaceLabel;
+
+enum ControlKind {
+  kLabel,
+  kCheckBox,  // created checked
+  kLanguageList,
+  kLicenseViewer,
+  kProgressBar,
+  kFreeSpaceLabel,
+  kRequiredSpaceLabel,
+  kPathEdit,
+  kFolderList,
+  kDriveSelector,
+};
+
+// What the language reload sets a control's text to.
+enum ReloadText { kReloadKey, kReloadEmpty, kReloadLicense, kReloadNothing };
+
+// A width of 0 or less is measured from the client width: 0 is W, -40 is W - 40.
+struct ControlRow {
+  int page;
+  ControlKind kind;
+  const char* key;
+  int x, y, width, height, id;
+  HWND* handle;
+  ReloadText reload;
+};
+
+const ControlRow kPageRows[] = {
+    {1, kLabel, "1_01", 20, 10, 300, 35, 0, nullptr, kReloadKey},
+    {1, kLabel, "1_02", 20, 50, 400, 35, 0, nullptr, kReloadKey},
+    {1, kLanguageList, nullptr, 20, 95, 200, 80, kLanguageComboId, &languageCombo, kReloadNothing},
+
+    {2, kLabel, "2_01", 20, 10, 0, 35, 0, nullptr, kReloadKey},
+    {2, kLicenseViewer, nullptr, 20, 30, -40, 108, 0, &licenseViewer, kReloadLicense},
+    {2, kLabel, "2_02", 20, 145, 300, 15, 0, nullptr, kReloadKey},
+
+    {3, kFreeSpaceLabel, nullptr, 290, 80, 100, 15, 0, nullptr, kReloadNothing},
+    {3, kLabel, "3_01", 20, 10, -20, 15, 0, nullptr, kReloadKey},
+    {3, kLabel, "3_02", 280, 30, 140, 15, 0, nullptr, kReloadKey},
+    {3, kLabel, "3_03", 280, 65, 140, 15, 0, nullptr, kReloadKey},
+    {3, kRequiredSpaceLabel, nullptr, 290, 45, 140, 15, 0, &requiredSpaceLabel, kReloadNothing},
+    {3, kPathEdit, nullptr, 20, 30, 250, 20, kInstallPathEditId, nullptr, kReloadNothing},
+    {3, kDriveSelector, nullptr, 20, 144, 250, 170, kDriveSelectorId, nullptr, kReloadNothing},
+    {3, kFolderList, nullptr, 20, 50, 250, 100, kInstallFolderListId, nullptr, kReloadNothing},
+
+    {4, kCheckBox, "4_01", 20, 10, 380, 15, kCreateShortcutsCheckId, &createShortcutsCheck,
+     kReloadKey},
+    {4, kPathEdit, nullptr, 20, 30, -40, 20, kShortcutPathEditId, nullptr, kReloadNothing},
+    {4, kFolderList, nullptr, 20, 50, -40, 100, kShortcutFolderListId, nullptr, kReloadNothing},
+    {4, kCheckBox, "4_02", 20, 148, 380, 15, kDesktopShortcutCheckId, &desktopShortcutCheck,
+     kReloadKey},
+
+    {5, kLabel, "5_01", 20, 10, 390, 55, 0, nullptr, kReloadKey},
+    {5, kLabel, "5_02", 20, 50, 390, 45, 0, &summaryLabel, kReloadKey},
+    {5, kLabel, "5_03", 20, 100, 390, 35, 0, nullptr, kReloadKey},
+
+    {6, kLabel, "6_01", 20, 10, 390, 35, 0, nullptr, kReloadKey},
+    {6, kLabel, "6_02", 20, 30, 390, 40, 0, &copyStatusLabel, kReloadEmpty},
+    {6, kLabel, nullptr, 20, 90, 390, 15, 0, &copyFileLabel, kReloadEmpty},
+    {6, kProgressBar, nullptr, 20, 105, -40, 20, 0, &copyProgress, kReloadNothing},
+
+    {7, kLabel, "7_01", 20, 10, 390, 35, 0, &finishLabel, kReloadKey},
+    {7, kCheckBox, "7_02", 20, 40, 380, 15, kLaunchCheckId, &launchCheck, kReloadKey},
+    {7, kLabel, "7_03", 20, 90, 390, 40, 0, nullptr, kReloadKey},
+};
+constexpr int kPageRowCount = sizeof kPageRows / sizeof kPageRows[0];
+
+// Every page control, by row, for the reload.
+HWND pageControls[kPageRowCount];
+
+const char* RowText(const ControlRow& row) { return row.key ? LookupText(row.key) : ""; }
+
+int RowWidth(const ControlRow& row) { return row.width > 0 ? row.width : clientWidth + row.width; }
+
+FolderPicker* PickerOfPage(int page) { return page == 3 ? &installPicker : &shortcutPicker; }
+
+void FillLanguageList() {
+  for (int i = 0; i < languageCount; ++i) ComboAddString(languageCombo, LanguageName(i));
+  ComboSetSelection(languageCombo, 0);
+}
+
+HWND CreateRequiredSpaceLabel(HINSTANCE instance, HWND panel, const ControlRow& row) {
+  char size[16];
+  FormatByteCount(int64_t(PackageSize(kPayloadPackage)), size);
+  return CreateLabel(instance, panel, row.x, row.y, RowWidth(row), row.height, size);
+}
+
+HWND CreateRow(HINSTANCE instance, HWND panel, const ControlRow& row) {
+  const int x = row.x, y = row.y, width = RowWidth(row), height = row.height;
+  FolderPicker* picker = PickerOfPage(row.page);
+  switch (row.kind) {
+    case kLabel:
+      return CreateLabel(instance, panel, x, y, width, height, RowText(row));
+    case kCheckBox:
+      return CreateCheckBox(instance, panel, x, y, width, height, row.id, RowText(row), 1);
+    case kLanguageList:
+      return CreateComboBox(instance, panel, x, y, width, height, row.id);
+    case kLicenseViewer:
+      LoadLicenseText();
+      return CreateTextViewer(instance, panel, x, y, width, height, licenseText);
+    case kProgressBar:
+      return CreateProgressBar(instance, panel, x, y, width, height);
+    case kFreeSpaceLabel:
+      return picker->freeSpaceLabel = CreateLabel(instance, panel, x, y, width, height, "");
+    case kRequiredSpaceLabel:
+      return CreateRequiredSpaceLabel(instance, panel, row);
+    case kPathEdit:
+      return CreatePathEdit(instance, panel, row.id, picker, x, y, width, height);
+    case kFolderList:
+      return CreateFolderList(instance, panel, row.id, picker, x, y, width, height);
+    case kDriveSelector:
+      return CreateDriveSelector(instance, panel, row.id, picker, x, y, width, height);
+  }
+  return nullptr;
+}
+
+// A picker starts cleared, at its default folder, with the product's folder as its leaf name.
+void PreparePicker(FolderPicker* picker, void (*defaultFolder)(char*), int scrollSelectionToTop) {
+  *picker = FolderPicker{};
+  defaultFolder(picker->path);
+  lstrcpyA(picker->leafName, "Quintaxel");
+  picker->scrollSelectionToTop = scrollSelectionToTop;
+}
+
+void BuildPage(HINSTANCE instance, int page) {
+  HWND panel = CreatePanel(instance, mainWindow, 0, 55, clientWidth, 167,
+                           GetSysColorBrush(COLOR_BTNFACE));
+  wizardState.pagePanels[page - 1] = panel;
+  if (page == 3) PreparePicker(&installPicker, DefaultInstallFolder, 0);
+  if (page == 4) PreparePicker(&shortcutPicker, DefaultShortcutFolder, 1);
+  for (int i = 0; i < kPageRowCount; ++i) {
+    if (kPageRows[i].page != page) continue;
+    pageControls[i] = CreateRow(instance, panel, kPageRows[i]);
+    if (kPageRows[i].handle) *kPageRows[i].handle = pageControls[i];
+  }
+}
+
+void BuildHeader(HINSTANCE instance) {
+  headerBand = CreatePanel(instance, mainWindow, 0, 0, clientWidth, 47,
+                           GetSysColorBrush(COLOR_WINDOW));
+  headerTitle = CreateLabel(instance, headerBand, 15, 7, 300, 15, LookupText("0_01"));
+  headerCaption = CreateBoldLabel(instance, headerBand, 20, 25, 300, 15, LookupText("1_00"));
+}
+
+void BuildButtons(HINSTANCE instance) {
+  const int W = clientWidth, H = clientHeight;
+  backButton = CreatePushButton(instance, mainWindow, W - 250, H - 30, 70, 24,
+                                LookupText("prev_btn"), kBackButtonId, 0);
+  nextButton = CreatePushButton(instance, mainWindow, W - 180, H - 30, 70, 24,
+                                LookupText("next_btn"), kNextButtonId, 1);
+  cancelButton = CreatePushButton(instance, mainWindow, W - 80, H - 30, 60, 24,
+                                  LookupText("cancel_btn"), kCancelButtonId, 0);
+}
+
+void SetGeneralTexts() {
+  SetWindowTextA(headerTitle, LookupText("0_01"));
+  SetWindowTextA(headerCaption, LookupText("1_00"));
+}
+
+void SetButtonTexts() {
+  SetWindowTextA(backButton, LookupText("prev_btn"));
+  SetWindowTextA(nextButton, LookupText("next_btn"));
+  SetWindowTextA(cancelButton, LookupText("cancel_btn"));
+}
+
+void ReloadRowText(int i) {
+  switch (kPageRows[i].reload) {
+    case kReloadKey:
+      SetWindowTextA(pageControls[i], LookupText(kPageRows[i].key));
+      break;
+    case kReloadEmpty:
+      SetWindowTextA(pageControls[i], "");
+      break;
+    case kReloadLicense:
+      LoadLicenseText();
+      SetWindowTextA(pageControls[i], licenseText);
+      break;
+    case kReloadNothing:
+      break;
+  }
+}
+
+// The root of the first fixed drive, where a picker starts when its folder cannot be known.
+void FirstFixedDriveRoot(char* path) {
+  lstrcpyA(path, "c:\\");
+  const DWORD present = GetLogicalDrives();
+  for (int i = 0; i < 25; ++i) {
+    path[0] = char('a' + i);
+    if ((present & (1u << i)) && GetDriveTypeA(path) == DRIVE_FIXED) return;
+  }
+  path[0] = 'c';
+}
+
+}  // namespace
+
+bool BuildWizardPages(HINSTANCE instance) {
+  if (!CreateMainWindow(kMainWindowTitle, instance, MainWindowProc)) return false;
+  BuildHeader(instance);
+  CreateSeparator(instance, mainWindow, 5, 52, clientWidth - 10);
+  BuildPage(instance, 1);
+  FillLanguageList();
+  CreateSeparator(instance, mainWindow, 5, clientHeight - 50, clientWidth - 10);
+  for (int page = 2; page <= kPageCount; ++page) BuildPage(instance, page);
+  BuildButtons(instance);
+  InitCommonControls();
+  return true;
+}
+
+void ReloadLanguage(const char* name) {
+  LoadLanguageSection(setupLanguageText, int(EntryDataSize(setupLanguageHeader)), name);
+  SetWindowTextA(mainWindow, LookupText("mw_title"));
+  SetGeneralTexts();
+  for (int i = 0; i < kPageRowCount; ++i) ReloadRowText(i);
+  SetButtonTexts();
+}
+
+void DefaultInstallFolder(char* path) {
+  char windows[kPathBufferSize];
+  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  if (length == 0 || length >= sizeof windows) {
+    FirstFixedDriveRoot(path);
+    return;
+  }
+  PathPrefix(windows, 0, path);
+  BoundedCopy(path + lstrlenA(path), "Program Files", kPathBufferSize - lstrlenA(path));
+}
+
+void DefaultShortcutFolder(char* path) {
+  LPITEMIDLIST programs = nullptr;
+  const bool found = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &programs)) &&
+                     SHGetPathFromIDListA(programs, path);
+  if (programs) CoTaskMemFree(programs);
+  if (!found) FirstFixedDriveRoot(path);
+}

@@ -1,0 +1,25 @@
+// The system registration: the uninstall entry under HKEY_LOCAL_MACHINE and the product's
+// settings key under HKEY_CURRENT_USER. Every registry failure is passed over.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+
+// The open settings key; 0 when none is open.
+extern HKEY settingsKey;
+
+// Creates or opens `keyPath` under HKEY_LOCAL_MACHINE, sets the REG_SZ value, closes the key.
+void WriteMachineString(const char* keyPath, const char* valueName, const char* text);
+
+// Closes any open settings key, then creates or opens `keyPath` under HKEY_CURRENT_USER.
+void OpenSettingsKey(const char* keyPath);
+
+// Sets a REG_SZ value of the open settings key; nothing when none is open.
+void SetSettingsString(const char* valueName, const char* text);
+
+void CloseSettingsKey();
+
+// The whole registration step: the uninstall entry pointing at the uninstaller in the install
+// folder, the chosen language in the settings key, and their lines in the install log.
+void RegisterProduct(FILE* log);

@@ -1,0 +1,109 @@
+// The shortcuts, for Windows: shell links through the shell-link object, Internet shortcuts
+// as text.
+#include "install/shortcuts_win32.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "app/wizard_win32.h"
+#include "folders/folder_picker_win32.h"
+#include "folders/folders_win32.h"
+#include "folders/path_text.h"
+#include "install/install_text.h"
+#include "install/web_address.h"
+#include "lang/fill_text.h"
+#include "lang/language.h"
+
+namespace {
+
+// Joins the texts into `out` (260 bytes) with `format`; false when it would not fit: a shortcut
+// written under a cut name would land somewhere else.
+bool Compose(char* out, const char* format, const char* a, const char* b, const char* c = "") {
+  const char* const texts[] = {a, b, c};
+  return FillTextSlots(out, kPathBufferSize, format, texts, 3) < size_t(kPathBufferSize);
+}
+
+void WriteInternetShortcut(const char* target, const char* file) {
+  FILE* out = std::fopen(file, "w");
+  if (!out) return;
+  std::fprintf(out, "[InternetShortcut]\nURL=%s", target);
+  std::fclose(out);
+}
+
+void WriteShellLink(const char* target, const char* file) {
+  CoInitialize(nullptr);  // once per call on the worker thread, as the shell needs
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return;
+  link->SetPath(target);
+  link->SetDescription("asdfgh");
+  IPersistFile* persist = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+    WCHAR wide[kPathBufferSize];
+    if (MultiByteToWideChar(CP_ACP, 0, file, -1, wide, kPathBufferSize)) persist->Save(wide, TRUE);
+    persist->Release();
+  }
+  link->Release();
+}
+
+void ShowStatus() { SetWindowTextA(copyStatusLabel, LookupText("6_04")); }
+
+void OpenFolderWindow(const char* folder) {
+  char quoted[kPathBufferSize];
+  if (Compose(quoted, "\"%s\"", folder, ""))
+    ShellExecuteA(mainWindow, "open", quoted, "", nullptr, SW_SHOW);
+}
+
+void CreateTableShortcut(FILE* log, const char* folder, int i) {
+  char nameKey[16], targetKey[16];
+  wsprintfA(nameKey, "sc%d", i);
+  wsprintfA(targetKey, "sc%dsrc", i);
+  const char* text = LookupText(targetKey);
+  const bool web = IsWebAddress(text);
+  char target[kPathBufferSize], file[kPathBufferSize];
+  if (web ? !Compose(target, "%s", text, "") : !Compose(target, "%s\\%s", installPicker.path, text))
+    return;
+  if (!Compose(file, "%s\\%s%s", folder, LookupText(nameKey), web ? ".url" : ".lnk")) return;
+  WriteShortcut(target, file);
+  WriteFileLine(log, file);
+}
+
+}  // namespace
+
+void WriteShortcut(const char* target, const char* file) {
+  if (IsWebAddress(target))
+    WriteInternetShortcut(target, file);
+  else
+    WriteShellLink(target, file);
+}
+
+bool GetDesktopFolder(char* folder) {
+  LPITEMIDLIST desktop = nullptr;
+  const bool found = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)) &&
+                     SHGetPathFromIDListA(desktop, folder);
+  if (desktop) CoTaskMemFree(desktop);
+  return found;
+}
+
+void CreateFolderShortcuts(FILE* log) {
+  ShowStatus();
+  const char* folder = shortcutPicker.path;
+  WriteFolderLine(log, folder);
+  CreateFolderChain(folder);
+  OpenFolderWindow(folder);
+  const int count = std::atoi(LookupText("sc_count"));
+  for (int i = 1; i <= count; ++i) CreateTableShortcut(log, folder, i);
+}
+
+void CreateDesktopShortcut(FILE* log) {
+  ShowStatus();
+  char desktop[kPathBufferSize], file[kPathBufferSize], target[kPathBufferSize];
+  if (!GetDesktopFolder(desktop)) return;  // no folder to write into: no shortcut, no line
+  if (!Compose(file, "%s\\%s%s", desktop, LookupText("sc1"), ".lnk")) return;
+  if (!Compose(target, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
+  WriteShortcut(target, file);
+  WriteFileLine(log, file);
+}

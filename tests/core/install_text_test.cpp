@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "install/install_text.h"
+
+namespace {
+
+// Everything written to a temporary stream, read back. The stream is binary here, so the line
+// feeds stay single; the Windows suite checks the CR LF of the real log.
+std::string Written(void (*write)(FILE*)) {
+  FILE* f = std::tmpfile();
+  write(f);
+  std::string text;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
+  std::fclose(f);
+  return text;
+}
+
+TEST(InstallLog, LineKinds) {
+  EXPECT_EQ(Written([](FILE* f) { WriteFolderLine(f, "C:\\Program Files\\Quintaxel"); }),
+            "C:\\Program Files\\Quintaxel\\\n");
+  EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\Q\\install.log"); }),
+            "C:\\Q\\install.log\n");
+  // Paths are data: a % in a folder name is written as it stands.
+  EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\100%s\\%n.txt"); }),
+            "C:\\100%s\\%n.txt\n");
+  EXPECT_EQ(Written([](FILE* f) { WriteLogText(f, "a\\\nb\n"); }), "a\\\nb\n");
+}
+
+TEST(InstallLog, RegistryLines) {
+  EXPECT_EQ(Written(WriteUninstallKeyLines),
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+            "Quintaxel]\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+            "Quintaxel\\DisplayName]\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+            "Quintaxel\\UninstallString]\n");
+  std::string expected;
+  for (const char* name : {"content", "fullpath", "height", "language", "left", "state", "top",
+                           "view", "width"})
+    expected += std::string("[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\") + name +
+                "]\n";
+  EXPECT_EQ(Written(WriteSettingsKeyLines), expected);
+}
+
+TEST(InstallLog, NoStreamNoWrite) {
+  WriteFolderLine(nullptr, "x");
+  WriteFileLine(nullptr, "x");
+  WriteLogText(nullptr, "x");
+  WriteUninstallKeyLines(nullptr);
+  WriteSettingsKeyLines(nullptr);
+}
+
+TEST(UninstallCommand, QuotedOnlyWhenThePathHoldsASpace) {
+  char out[260];
+  ASSERT_TRUE(FormatUninstallCommand(out, sizeof out, "C:\\Program Files\\Quintaxel\\uninstall.exe"));
+  EXPECT_STREQ(out, "\"C:\\Program Files\\Quintaxel\\uninstall.exe\"");
+  ASSERT_TRUE(FormatUninstallCommand(out, sizeof out, "C:\\Apps\\Quintaxel\\uninstall.exe"));
+  EXPECT_STREQ(out, "C:\\Apps\\Quintaxel\\uninstall.exe");
+  const std::string spaced = "C:\\A B\\" + std::string(250, 'x');  // 257 bytes, 259 quoted
+  EXPECT_TRUE(FormatUninstallCommand(out, sizeof out, spaced.c_str()));
+  EXPECT_FALSE(FormatUninstallCommand(out, sizeof out, (spaced + "y").c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "folders/folders_win32.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  CloseHandle(file);
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// Each test works in a fresh folder of its own below the temporary folder.
+class FoldersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    static int serial = 0;
+    base_ = std::string(temp) + "qx_folders_" + std::to_string(GetCurrentProcessId()) + "_" +
+            std::to_string(++serial);
+    ASSERT_TRUE(CreateDirectoryA(base_.c_str(), nullptr)) << base_;
+  }
+  void TearDown() override {
+    RemoveTree(base_);
+    EXPECT_FALSE(Exists(base_));
+  }
+  std::string base_;  // C:\...\Temp\qx_folders_<process>_<n>, no trailing separator
+};
+
+TEST_F(FoldersTest, IsFolderOnlyForExistingFolders) {
+  WriteFile(base_ + "\\file");
+  EXPECT_TRUE(IsFolder(base_.c_str()));
+  EXPECT_TRUE(IsFolder((base_ + "\\").c_str()));
+  EXPECT_FALSE(IsFolder((base_ + "\\file").c_str()));
+  EXPECT_FALSE(IsFolder((base_ + "\\missing").c_str()));
+  EXPECT_FALSE(IsFolder((base_ + "\\missing\\deeper").c_str()));
+  EXPECT_FALSE(IsFolder(""));
+}
+
+TEST_F(FoldersTest, CreatesEveryMissingLevel) {
+  CreateFolderChain((base_ + "\\one\\two\\three").c_str());
+  EXPECT_TRUE(IsFolder((base_ + "\\one").c_str()));
+  EXPECT_TRUE(IsFolder((base_ + "\\one\\two").c_str()));
+  EXPECT_TRUE(IsFolder((base_ + "\\one\\two\\three").c_str()));
+  // A trailing separator names the same chain.
+  CreateFolderChain((base_ + "\\four\\five\\").c_str());
+  EXPECT_TRUE(IsFolder((base_ + "\\four\\five").c_str()));
+}
+
+TEST_F(FoldersTest, LeavesAnExistingChainAsItIs) {
+  const std::string chain = base_ + "\\one\\two";
+  CreateFolderChain(chain.c_str());
+  WriteFile(chain + "\\kept");
+  CreateFolderChain(chain.c_str());
+  EXPECT_TRUE(IsFolder(chain.c_str()));
+  EXPECT_TRUE(Exists(chain + "\\kept"));
+  EXPECT_FALSE(IsFolder((chain + "\\kept").c_str()));
+}
+
+TEST_F(FoldersTest, FileInTheWayLeavesTheLevelsBelowMissing) {
+  WriteFile(base_ + "\\blocked");
+  CreateFolderChain((base_ + "\\blocked\\two\\three").c_str());
+  EXPECT_TRUE(Exists(base_ + "\\blocked"));
+  EXPECT_FALSE(IsFolder((base_ + "\\blocked").c_str()));
+  EXPECT_FALSE(Exists(base_ + "\\blocked\\two"));
+  EXPECT_FALSE(Exists(base_ + "\\blocked\\two\\three"));
+}
+
+// Paths with two leading separators take the UNC branch of the path texts: the root is the
+// text up to the fourth separator. The \\?\C:\ and \\.\C:\ forms have that shape and name local
+// folders, so they show that the chain walks such a path level by level. Wine maps a real
+// \\server\share only onto folders set up in its prefix (dosdevices\unc); without them the
+// share is not found and every level fails quietly.
+TEST_F(FoldersTest, UncShapedPaths) {
+  const std::string longForm = "\\\\?\\" + base_ + "\\long\\one";
+  CreateFolderChain(longForm.c_str());
+  EXPECT_TRUE(IsFolder((base_ + "\\long\\one").c_str()));
+  const std::string deviceForm = "\\\\.\\" + base_ + "\\device\\one";
+  CreateFolderChain(deviceForm.c_str());
+  EXPECT_TRUE(IsFolder((base_ + "\\device\\one").c_str()));
+
+  CreateFolderChain("\\\\localhost\\qx_no_such_share\\x\\y");
+  EXPECT_FALSE(IsFolder("\\\\localhost\\qx_no_such_share\\x"));
+  CreateFolderChain("\\\\");
+  CreateFolderChain("\\\\localhost");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// walkthrough.exe: walks the wizard of the setup.exe beside it page by page, as a user clicking
+// Next would, and saves a picture of the window on each page. The demo and the screenshot
+// scripts use it where nobody is at the screen.
+//
+//   walkthrough.exe OUTPUT-FOLDER [--language N] [--pages LIST] [--keep-open]
+//
+// --language N picks entry N of the language list on page 1 first; --pages 1,2 saves only those
+// pages (all seven by default) and stops after the last of them; the pictures are
+// OUTPUT-FOLDER\pageN.bmp. The exit status is 0 when every page was reached.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kMainWindowClass[] = "Vorlen installer main window";
+enum { kCancelId = 2, kNextId = 101, kLaunchCheckId = 104, kLanguageComboId = 300 };
+
+struct Options {
+  const char* folder = nullptr;
+  int language = -1;
+  bool pages[8] = {false, true, true, true, true, true, true, true};
+  int lastPage = 7;
+};
+
+struct Search {
+  DWORD process;
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
+  Search* search = reinterpret_cast<Search*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[64];
+  if (process == search->process && GetClassNameA(window, name, sizeof name) &&
+      std::strcmp(name, kMainWindowClass) == 0 && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindControl(HWND window, LPARAM context) {
+  Search* search = reinterpret_cast<Search*>(context);
+  if (GetDlgCtrlID(window) == search->id) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForMainWindow(DWORD process) {
+  for (int i = 0; i < 600; ++i) {
+    Search search{process, 0, nullptr};
+    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+HWND Control(HWND main, int id) {
+  Search search{0, id, nullptr};
+  EnumChildWindows(main, FindControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Saves the window as the screen shows it, title bar included, as a 24-bit BMP file.
+bool SaveWindowPicture(HWND window, const char* path) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  GdiFlush();
+  const DWORD stride = (DWORD(width) * 3 + 3) & ~3u, size = stride * DWORD(height);
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + size;
+  FILE* out = std::fopen(path, "wb");
+  bool written = false;
+  if (out) {
+    written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, 1, size, out) == size;
+    std::fclose(out);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+void Capture(HWND main, const Options& options, int page) {
+  if (!options.pages[page]) return;
+  Sleep(700);  // let every control paint
+  char path[MAX_PATH];
+  std::snprintf(path, sizeof path, "%s\\page%d.bmp", options.folder, page);
+  std::printf("page %d: %s\n", page, SaveWindowPicture(main, path) ? path : "not saved");
+}
+
+// Waits until the header caption differs from `before`: the page has switched.
+bool WaitForCaptionChange(HWND caption, const char* before) {
+  for (int i = 0; i < 600; ++i) {
+    char now[256] = "";
+    SendMessageTimeoutA(caption, WM_GETTEXT, sizeof now, reinterpret_cast<LPARAM>(now),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    if (std::strcmp(now, before) != 0) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+HWND HeaderCaption(HWND main) {
+  // The bold caption is the second label of the header band, the main window's first child.
+  HWND band = GetWindow(main, GW_CHILD);
+  return GetWindow(GetWindow(band, GW_CHILD), GW_HWNDNEXT);
+}
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc) {
+      options->language = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--pages") == 0 && i + 1 < argc) {
+      std::memset(options->pages, 0, sizeof options->pages);
+      options->lastPage = 1;
+      for (const char* p = argv[++i]; *p; ++p) {
+        if (*p >= '1' && *p <= '7') {
+          options->pages[*p - '0'] = true;
+          if (*p - '0' > options->lastPage) options->lastPage = *p - '0';
+        }
+      }
+    } else if (!options->folder) {
+      options->folder = argv[i];
+    } else {
+      return false;
+    }
+  }
+  return options->folder != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) {
+    std::fprintf(stderr, "usage: walkthrough.exe OUTPUT-FOLDER [--language N] [--pages LIST]\n");
+    return 2;
+  }
+  char setup[MAX_PATH];
+  GetModuleFileNameA(nullptr, setup, sizeof setup);
+  std::strcpy(std::strrchr(setup, '\\') + 1, "setup.exe");
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(setup, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::fprintf(stderr, "walkthrough: cannot start %s\n", setup);
+    return 1;
+  }
+  HWND main = WaitForMainWindow(process.dwProcessId);
+  if (!main) return 1;
+  HWND caption = HeaderCaption(main);
+  if (options.language >= 0) {
+    HWND combo = Control(main, kLanguageComboId);
+    SendMessageA(combo, CB_SETCURSEL, options.language, 0);
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(kLanguageComboId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+  }
+  int page = 1;
+  for (; page <= options.lastPage; ++page) {
+    Capture(main, options, page);
+    if (page == options.lastPage) break;
+    char before[256] = "";
+    SendMessageTimeoutA(caption, WM_GETTEXT, sizeof before, reinterpret_cast<LPARAM>(before),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    PostMessageA(Control(main, kNextId), BM_CLICK, 0, 0);
+    if (!WaitForCaptionChange(caption, before)) break;
+  }
+  // Leave without starting the product: Finish with the launch box cleared, or close.
+  if (page == 7) {
+    SendMessageA(Control(main, kLaunchCheckId), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageA(Control(main, kCancelId), BM_CLICK, 0, 0);
+  } else {
+    PostMessageA(main, WM_CLOSE, 0, 0);
+  }
+  WaitForSingleObject(process.hProcess, 10000);
+  return page == options.lastPage ? 0 : 1;
+}
