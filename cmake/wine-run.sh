@@ -21,7 +21,13 @@ if [ -z "$DISPLAY" ]; then
   while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
 fi
 
-wine "$@"
+# The program's output goes through a file, not straight to our own output: a program it starts
+# (the shell's folder window, say) inherits the output, and a caller waiting on a pipe (CTest)
+# would then wait for that program to end as well.
+log=$(mktemp)
+wine "$@" </dev/null >"$log" 2>&1
 status=$?
+cat "$log"
+rm -f "$log"
 [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
 exit $status

@@ -21,9 +21,14 @@ if [ -f "$map" ]; then
   echo
   echo "Largest contributors (bytes of .text, .data, .rdata and .bss, from $map):"
   awk '
-    /^ \.(text|data|rdata|bss)[^ ]* +0x/ && NF >= 4 { size = strtonum($3); obj = $4 }
+    function hex(s,    i, n, c) {
+      n = 0; s = tolower(substr(s, 3))
+      for (i = 1; i <= length(s); i++) { c = index("0123456789abcdef", substr(s, i, 1)); n = n * 16 + c - 1 }
+      return n
+    }
+    /^ \.(text|data|rdata|bss)[^ ]* +0x/ && NF >= 4 { size = hex($3); obj = $4 }
     /^ \.(text|data|rdata|bss)[^ ]*$/ { pending = 1; next }
-    pending && /^ +0x/ && NF >= 3 { size = strtonum($2); obj = $3; pending = 0 }
+    pending && /^ +0x/ && NF >= 3 { size = hex($2); obj = $3; pending = 0 }
     obj != "" { sub(/.*\//, "", obj); total[obj] += size; obj = "" }
     END { for (o in total) if (total[o] > 0) printf "%8d  %s\n", total[o], o }
   ' "$map" | sort -rn | head -n 12

@@ -9,8 +9,10 @@ const char* SkipProgramName(const char* commandLine) {
     if (!closing) return p;
     p = closing + 1;
   } else {
-    while (*p && *p != ' ') ++p;
+    while (*p && *p != ' ')
+      ++p;
   }
-  while (*p == ' ') ++p;
+  while (*p == ' ')
+    ++p;
   return p;
 }

@@ -91,14 +91,21 @@ constexpr int kPageRowCount = sizeof kPageRows / sizeof kPageRows[0];
 // Every page control, by row, for the reload.
 HWND pageControls[kPageRowCount];
 
-const char* RowText(const ControlRow& row) { return row.key ? LookupText(row.key) : ""; }
+const char* RowText(const ControlRow& row) {
+  return row.key ? LookupText(row.key) : "";
+}
 
-int RowWidth(const ControlRow& row) { return row.width > 0 ? row.width : clientWidth + row.width; }
+int RowWidth(const ControlRow& row) {
+  return row.width > 0 ? row.width : clientWidth + row.width;
+}
 
-FolderPicker* PickerOfPage(int page) { return page == 3 ? &installPicker : &shortcutPicker; }
+FolderPicker* PickerOfPage(int page) {
+  return page == 3 ? &installPicker : &shortcutPicker;
+}
 
 void FillLanguageList() {
-  for (int i = 0; i < languageCount; ++i) ComboAddString(languageCombo, LanguageName(i));
+  for (int i = 0; i < languageCount; ++i)
+    ComboAddString(languageCombo, LanguageName(i));
   ComboSetSelection(languageCombo, 0);
 }
 
@@ -146,8 +153,8 @@ void PreparePicker(FolderPicker* picker, void (*defaultFolder)(char*), int scrol
 }
 
 void BuildPage(HINSTANCE instance, int page) {
-  HWND panel = CreatePanel(instance, mainWindow, 0, 55, clientWidth, 167,
-                           GetSysColorBrush(COLOR_BTNFACE));
+  HWND panel =
+      CreatePanel(instance, mainWindow, 0, 55, clientWidth, 167, GetSysColorBrush(COLOR_BTNFACE));
   wizardState.pagePanels[page - 1] = panel;
   if (page == 3) PreparePicker(&installPicker, DefaultInstallFolder, 0);
   if (page == 4) PreparePicker(&shortcutPicker, DefaultShortcutFolder, 1);
@@ -159,8 +166,8 @@ void BuildPage(HINSTANCE instance, int page) {
 }
 
 void BuildHeader(HINSTANCE instance) {
-  headerBand = CreatePanel(instance, mainWindow, 0, 0, clientWidth, 47,
-                           GetSysColorBrush(COLOR_WINDOW));
+  headerBand =
+      CreatePanel(instance, mainWindow, 0, 0, clientWidth, 47, GetSysColorBrush(COLOR_WINDOW));
   headerTitle = CreateLabel(instance, headerBand, 15, 7, 300, 15, LookupText("0_01"));
   headerCaption = CreateBoldLabel(instance, headerBand, 20, 25, 300, 15, LookupText("1_00"));
 }
@@ -223,7 +230,8 @@ bool BuildWizardPages(HINSTANCE instance) {
   BuildPage(instance, 1);
   FillLanguageList();
   CreateSeparator(instance, mainWindow, 5, clientHeight - 50, clientWidth - 10);
-  for (int page = 2; page <= kPageCount; ++page) BuildPage(instance, page);
+  for (int page = 2; page <= kPageCount; ++page)
+    BuildPage(instance, page);
   BuildButtons(instance);
   InitCommonControls();
   return true;
@@ -233,7 +241,8 @@ void ReloadLanguage(const char* name) {
   LoadLanguageSection(setupLanguageText, int(EntryDataSize(setupLanguageHeader)), name);
   SetWindowTextA(mainWindow, LookupText("mw_title"));
   SetGeneralTexts();
-  for (int i = 0; i < kPageRowCount; ++i) ReloadRowText(i);
+  for (int i = 0; i < kPageRowCount; ++i)
+    ReloadRowText(i);
   SetButtonTexts();
 }
 

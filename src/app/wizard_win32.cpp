@@ -37,7 +37,9 @@ void SetPageText(HWND window, int n, const char* suffix) {
   SetWindowTextA(window, LookupText(key));
 }
 
-const char* YesNo(HWND checkBox) { return LookupText(IsChecked(checkBox) ? "5_04" : "5_05"); }
+const char* YesNo(HWND checkBox) {
+  return LookupText(IsChecked(checkBox) ? "5_04" : "5_05");
+}
 
 // The summary fills the "%s" slots of a translatable text; a text too long for its 512 bytes
 // is only shown, so it is cut.
@@ -164,10 +166,9 @@ bool CreateMainWindow(const char* title, HINSTANCE instance, WNDPROC procedure) 
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kMainWindowClass;
   if (!RegisterClassA(&windowClass)) return false;
-  mainWindow = CreateWindowExA(0, kMainWindowClass, title,
-                               WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance,
-                               nullptr);
+  mainWindow = CreateWindowExA(
+      0, kMainWindowClass, title, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+      CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
   RECT client = {};
   GetClientRect(mainWindow, &client);
   clientWidth = client.right;
@@ -206,4 +207,6 @@ void ShowPage(int n) {
   }
 }
 
-void StartInstallWorker() { CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr); }
+void StartInstallWorker() {
+  CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
+}

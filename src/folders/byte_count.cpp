@@ -14,7 +14,8 @@ void WriteFigure(uint32_t value, char unit, char* out) {
     value /= 10;
   } while (value != 0);
   int length = 0;
-  while (count > 0) out[length++] = digits[--count];
+  while (count > 0)
+    out[length++] = digits[--count];
   if (unit != '\0') out[length++] = unit;
   out[length] = '\0';
 }

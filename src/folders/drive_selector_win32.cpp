@@ -20,7 +20,9 @@ void RootText(char letter, char* root) {
   root[3] = '\0';
 }
 
-char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char LowerCase(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 void AddDrive(HWND selector, char letter, char target, int* result) {
   char root[4];
@@ -71,7 +73,8 @@ int FillDriveSelector(FolderPicker* picker, const char* path) {
     if (!(present & (1u << i))) continue;
     char root[4];
     RootText(char('a' + i), root);
-    if (GetDriveTypeA(root) == DRIVE_FIXED) AddDrive(picker->driveSelector, root[0], target, &result);
+    if (GetDriveTypeA(root) == DRIVE_FIXED)
+      AddDrive(picker->driveSelector, root[0], target, &result);
   }
   return result;
 }

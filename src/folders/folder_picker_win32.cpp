@@ -14,9 +14,15 @@ HBRUSH HighlightBrush;
 namespace {
 
 // Item data: the depth in the low word, the icon index in the high word.
-LPARAM ItemData(int depth, int icon) { return LPARAM(DWORD(depth & 0xFFFF) | DWORD(icon) << 16); }
-int ItemDepth(LPARAM data) { return int(LOWORD(data)); }
-unsigned ItemIcon(LPARAM data) { return HIWORD(data); }
+LPARAM ItemData(int depth, int icon) {
+  return LPARAM(DWORD(depth & 0xFFFF) | DWORD(icon) << 16);
+}
+int ItemDepth(LPARAM data) {
+  return int(LOWORD(data));
+}
+unsigned ItemIcon(LPARAM data) {
+  return HIWORD(data);
+}
 
 int ShellIcon(const char* path, UINT flags) {
   SHFILEINFOA info = {};
@@ -25,7 +31,9 @@ int ShellIcon(const char* path, UINT flags) {
   return info.iIcon;
 }
 
-bool Added(LRESULT index) { return index != LB_ERR && index != LB_ERRSPACE; }
+bool Added(LRESULT index) {
+  return index != LB_ERR && index != LB_ERRSPACE;
+}
 
 void AddEntry(HWND list, const char* text, int depth, const char* iconPath, UINT iconFlags) {
   const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -113,10 +121,9 @@ HIMAGELIST GetSystemImageList() {
 
 HWND CreatePathEdit(HINSTANCE instance, HWND parent, int id, FolderPicker* picker, int x, int y,
                     int width, int height) {
-  HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", nullptr,
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, y, width,
-                              height, parent, reinterpret_cast<HMENU>(INT_PTR(id)), instance,
-                              nullptr);
+  HWND edit = CreateWindowExA(
+      WS_EX_CLIENTEDGE, "EDIT", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, y,
+      width, height, parent, reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
   SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetDefaultFont()), TRUE);
   picker->pathEdit = edit;
   return edit;

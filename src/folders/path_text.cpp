@@ -25,7 +25,8 @@ size_t SkipSeparators(const char* path, size_t pos, long long count) {
 
 // The position of the next separator from `pos` on, or the end of the path.
 size_t ComponentEnd(const char* path, size_t pos) {
-  while (path[pos] != '\0' && path[pos] != kSeparator) ++pos;
+  while (path[pos] != '\0' && path[pos] != kSeparator)
+    ++pos;
   return pos;
 }
 

@@ -1,6 +1,7 @@
 #include "install/install_text.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "lang/fill_text.h"
 
@@ -9,31 +10,33 @@ namespace {
 const char* const kSettingsValueNames[] = {"content", "fullpath", "height", "language", "left",
                                            "state",   "top",      "view",   "width"};
 
+// Lines are put together with fputs rather than a printf format: the paths are data, and the
+// Windows C runtime's printf family would bring its whole formatter into setup.exe.
+void WriteLine(FILE* log, std::initializer_list<const char*> parts) {
+  if (!log) return;
+  for (const char* part : parts) std::fputs(part, log);
+  std::fputc('\n', log);
+}
+
 }  // namespace
 
-void WriteFolderLine(FILE* log, const char* folder) {
-  if (log) std::fprintf(log, "%s\\\n", folder);
-}
+void WriteFolderLine(FILE* log, const char* folder) { WriteLine(log, {folder, "\\"}); }
 
-void WriteFileLine(FILE* log, const char* file) {
-  if (log) std::fprintf(log, "%s\n", file);
-}
+void WriteFileLine(FILE* log, const char* file) { WriteLine(log, {file}); }
 
 void WriteLogText(FILE* log, const char* text) {
   if (log) std::fputs(text, log);
 }
 
 void WriteUninstallKeyLines(FILE* log) {
-  if (!log) return;
-  std::fprintf(log, "[HKEY_LOCAL_MACHINE\\%s]\n", kUninstallKeyPath);
-  std::fprintf(log, "[HKEY_LOCAL_MACHINE\\%s\\DisplayName]\n", kUninstallKeyPath);
-  std::fprintf(log, "[HKEY_LOCAL_MACHINE\\%s\\UninstallString]\n", kUninstallKeyPath);
+  WriteLine(log, {"[HKEY_LOCAL_MACHINE\\", kUninstallKeyPath, "]"});
+  WriteLine(log, {"[HKEY_LOCAL_MACHINE\\", kUninstallKeyPath, "\\DisplayName]"});
+  WriteLine(log, {"[HKEY_LOCAL_MACHINE\\", kUninstallKeyPath, "\\UninstallString]"});
 }
 
 void WriteSettingsKeyLines(FILE* log) {
-  if (!log) return;
   for (const char* name : kSettingsValueNames)
-    std::fprintf(log, "[HKEY_CURRENT_USER\\%s\\%s]\n", kSettingsKeyPath, name);
+    WriteLine(log, {"[HKEY_CURRENT_USER\\", kSettingsKeyPath, "\\", name, "]"});
 }
 
 bool FormatUninstallCommand(char* out, size_t size, const char* path) {

@@ -18,6 +18,12 @@
 
 namespace {
 
+// The shell-link identifiers, defined here: libuuid holds every GUID of the system in one
+// object, which would more than double the size of setup.exe.
+const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 // Joins the texts into `out` (260 bytes) with `format`; false when it would not fit: a shortcut
 // written under a cut name would land somewhere else.
 bool Compose(char* out, const char* format, const char* a, const char* b, const char* c = "") {
@@ -28,20 +34,21 @@ bool Compose(char* out, const char* format, const char* a, const char* b, const 
 void WriteInternetShortcut(const char* target, const char* file) {
   FILE* out = std::fopen(file, "w");
   if (!out) return;
-  std::fprintf(out, "[InternetShortcut]\nURL=%s", target);
+  std::fputs("[InternetShortcut]\nURL=", out);  // no line end after the address
+  std::fputs(target, out);
   std::fclose(out);
 }
 
 void WriteShellLink(const char* target, const char* file) {
   CoInitialize(nullptr);  // once per call on the worker thread, as the shell needs
   IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  if (FAILED(CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface,
                               reinterpret_cast<void**>(&link))))
     return;
   link->SetPath(target);
   link->SetDescription("asdfgh");
   IPersistFile* persist = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+  if (SUCCEEDED(link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&persist)))) {
     WCHAR wide[kPathBufferSize];
     if (MultiByteToWideChar(CP_ACP, 0, file, -1, wide, kPathBufferSize)) persist->Save(wide, TRUE);
     persist->Release();
@@ -49,7 +56,9 @@ void WriteShellLink(const char* target, const char* file) {
   link->Release();
 }
 
-void ShowStatus() { SetWindowTextA(copyStatusLabel, LookupText("6_04")); }
+void ShowStatus() {
+  SetWindowTextA(copyStatusLabel, LookupText("6_04"));
+}
 
 void OpenFolderWindow(const char* folder) {
   char quoted[kPathBufferSize];
@@ -95,7 +104,8 @@ void CreateFolderShortcuts(FILE* log) {
   CreateFolderChain(folder);
   OpenFolderWindow(folder);
   const int count = std::atoi(LookupText("sc_count"));
-  for (int i = 1; i <= count; ++i) CreateTableShortcut(log, folder, i);
+  for (int i = 1; i <= count; ++i)
+    CreateTableShortcut(log, folder, i);
 }
 
 void CreateDesktopShortcut(FILE* log) {

@@ -1,5 +1,7 @@
 #include "lang/catalogue.h"
 
+// One row per group: the general keys, then each page's texts and button captions.
+// clang-format off
 const char* const setupKeyCatalogue[] = {
     "language_string", "license", "mw_title", "sc_count", "sc1src", "sc1", "sc2src", "sc2",
     "sc3src", "sc3", "sc4src", "sc4", "prev_btn", "next_btn", "cancel_btn", "cn_caption",
@@ -12,6 +14,7 @@ const char* const setupKeyCatalogue[] = {
     "6_00", "6_01", "6_02", "6_03", "6_04", "6_05", "6_cancel",
     "7_00", "7_01", "7_02", "7_03", "7_cancel",
 };
+// clang-format on
 const int setupKeyCount = sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0];
 static_assert(sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0] == 64,
               "every section defines the 64 catalogue keys");

@@ -18,7 +18,8 @@ size_t FillTextSlots(char* out, size_t size, const char* format, const char* con
     if (p[0] == '%' && p[1] == 's') {
       const char* text = next < count && texts[next] ? texts[next] : "";
       ++next;
-      for (; *text; ++text) Put(out, size, &length, *text);
+      for (; *text; ++text)
+        Put(out, size, &length, *text);
       ++p;
     } else {
       Put(out, size, &length, *p);

@@ -13,7 +13,9 @@ namespace {
 
 // Tab, line feed, vertical tab, form feed, carriage return and space. Bytes 128 to 255 are
 // letters of the section's code page (160 is the Windows-1251 no-break space) and never blanks.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Bytes 1 to 31. Compared as unsigned so that the letters 128 to 255 do not count.
 bool IsControl(char c) {
@@ -21,7 +23,9 @@ bool IsControl(char c) {
   return u >= 1 && u <= 31;
 }
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
 
 // "[" ... "]" as one line; "[]" counts, a lone "[" does not.
 bool IsBracketed(const char* line) {
@@ -33,7 +37,8 @@ bool IsBracketed(const char* line) {
 // the first empty entry is the end. Returns the offset of that closing NUL.
 size_t TableEnd(const char* table) {
   size_t end = 0;
-  while (table[end] != '\0') end += std::strlen(table + end) + 1;
+  while (table[end] != '\0')
+    end += std::strlen(table + end) + 1;
   return end;
 }
 
@@ -109,7 +114,8 @@ char* NextTextLine(char* line, const char* text, int* position, int length) {
   if (start < 0 || start >= length || text[start] == '\0') return nullptr;
 
   int stop = start;
-  while (stop < length && text[stop] != '\0' && !IsLineEnd(text[stop])) ++stop;
+  while (stop < length && text[stop] != '\0' && !IsLineEnd(text[stop]))
+    ++stop;
   // A line longer than the buffer keeps its first 259 bytes; the rest was passed over above.
   const int kept = stop - start < kLineBufferSize - 1 ? stop - start : kLineBufferSize - 1;
   std::memcpy(line, text + start, kept);
@@ -125,7 +131,8 @@ char* NextTextLine(char* line, const char* text, int* position, int length) {
 
 void NormalizeBlanks(char* line) {
   const char* from = line;
-  while (IsBlank(*from)) ++from;
+  while (IsBlank(*from))
+    ++from;
   char* to = line;
   bool inBlankRun = false;
   for (; *from != '\0'; ++from) {
@@ -152,7 +159,8 @@ char* UnescapeLine(char* line) {
   }
   *to = '\0';
   // An escaped tab or line feed at the end is stripped like any other trailing control byte.
-  while (to > line && IsControl(to[-1])) *--to = '\0';
+  while (to > line && IsControl(to[-1]))
+    *--to = '\0';
   return line;
 }
 
@@ -211,10 +219,12 @@ const char* FindTextValue(const char* key) {
     // Control bytes (a tab) may stand between key and "="; a space may not, and neither may
     // more letters, so "sc1" does not stop at "sc1src=".
     const char* rest = line + keyLength;
-    while (IsControl(*rest)) ++rest;
+    while (IsControl(*rest))
+      ++rest;
     if (*rest != '=') continue;
     ++rest;
-    while (IsControl(*rest)) ++rest;
+    while (IsControl(*rest))
+      ++rest;
     return rest;
   }
   return nullptr;

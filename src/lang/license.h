@@ -1,7 +1,8 @@
 // The licence text of the current language, shown on the licence page.
 #pragma once
 
-// Process-wide, NUL-terminated; null until the first LoadLicenseText.
+// Process-wide, NUL-terminated; null until the first LoadLicenseText, and from then on never
+// null until FreeLicenseText (an empty text when memory ran out).
 extern char* licenseText;
 
 // Replaces licenseText with the setup package entry named by the current `license` value; the

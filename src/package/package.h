@@ -30,17 +30,24 @@ static_assert(sizeof(PackageEntryHeader) == 32, "the entry header is exactly 32 
 inline uint32_t ReadLE32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-inline uint64_t ReadLE64(const uint8_t* p) { return ReadLE32(p) | uint64_t(ReadLE32(p + 4)) << 32; }
+inline uint64_t ReadLE64(const uint8_t* p) {
+  return ReadLE32(p) | uint64_t(ReadLE32(p + 4)) << 32;
+}
 inline void WriteLE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    p[i] = uint8_t(v >> (8 * i));
 }
 inline void WriteLE64(uint8_t* p, uint64_t v) {
   WriteLE32(p, uint32_t(v));
   WriteLE32(p + 4, uint32_t(v >> 32));
 }
 
-inline uint32_t EntryDataSize(const PackageEntryHeader* h) { return ReadLE32(h->size); }
-inline uint32_t EntryAttributes(const PackageEntryHeader* h) { return ReadLE32(h->attributes); }
+inline uint32_t EntryDataSize(const PackageEntryHeader* h) {
+  return ReadLE32(h->size);
+}
+inline uint32_t EntryAttributes(const PackageEntryHeader* h) {
+  return ReadLE32(h->attributes);
+}
 
 void WritePackageEntryHeader(PackageEntryHeader* h, uint32_t size, uint32_t attributes,
                              uint64_t creationTime, uint64_t lastAccessTime,
@@ -84,5 +91,4 @@ char* PackageEntryName(int package, int index, char* name);
 // Finds the first entry whose name equals `wanted` byte for byte. Returns its first data byte and
 // stores its header in *header (when header is not null); returns null and leaves *header as it
 // was when there is none.
-const uint8_t* FindPackageEntry(int package, const char* wanted,
-                                const PackageEntryHeader** header);
+const uint8_t* FindPackageEntry(int package, const char* wanted, const PackageEntryHeader** header);

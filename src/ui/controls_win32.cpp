@@ -48,7 +48,9 @@ void RegisterPanelClass(HINSTANCE instance) {
 }
 
 // A panel's brush rides in its child-window identifier, where CreatePanel put it.
-HBRUSH PanelBrush(HWND panel) { return reinterpret_cast<HBRUSH>(GetMenu(panel)); }
+HBRUSH PanelBrush(HWND panel) {
+  return reinterpret_cast<HBRUSH>(GetMenu(panel));
+}
 
 LRESULT OnEraseBackground(HWND panel, HDC dc) {
   RECT client;
@@ -121,8 +123,8 @@ HWND CreateBoldLabel(HINSTANCE instance, HWND parent, int x, int y, int width, i
 }
 
 HWND CreateProgressBar(HINSTANCE instance, HWND parent, int x, int y, int width, int height) {
-  HWND bar = CreateChild(instance, parent, PROGRESS_CLASSA, nullptr, 0, WS_CHILD | WS_VISIBLE, x,
-                         y, width, height, 0, nullptr);
+  HWND bar = CreateChild(instance, parent, PROGRESS_CLASSA, nullptr, 0, WS_CHILD | WS_VISIBLE, x, y,
+                         width, height, 0, nullptr);
   SendMessageA(bar, PBM_SETPOS, 50, 0);  // a new bar shows half full until the copy starts
   return bar;
 }
@@ -166,8 +168,14 @@ int ComboAddString(HWND combo, const char* text) {
   return int(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 
-void ComboSetSelection(HWND combo, int index) { SendMessageA(combo, CB_SETCURSEL, index, 0); }
+void ComboSetSelection(HWND combo, int index) {
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+}
 
-int ComboGetSelection(HWND combo) { return int(SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
+int ComboGetSelection(HWND combo) {
+  return int(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+}
 
-bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND checkBox) {
+  return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}

@@ -66,7 +66,8 @@ TEST(SkipProgramName, LeavesTheRestOfTheCommandLine) {
       {"", ""},
       {"  leading", "leading"},
   };
-  for (const auto& row : rows) EXPECT_STREQ(SkipProgramName(row.line), row.rest) << row.line;
+  for (const auto& row : rows)
+    EXPECT_STREQ(SkipProgramName(row.line), row.rest) << row.line;
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ std::string Written(void (*write)(FILE*)) {
   write(f);
   std::string text;
   std::rewind(f);
-  for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
+  for (int c; (c = std::fgetc(f)) != EOF;)
+    text += char(c);
   std::fclose(f);
   return text;
 }
@@ -25,8 +26,7 @@ TEST(InstallLog, LineKinds) {
   EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\Q\\install.log"); }),
             "C:\\Q\\install.log\n");
   // Paths are data: a % in a folder name is written as it stands.
-  EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\100%s\\%n.txt"); }),
-            "C:\\100%s\\%n.txt\n");
+  EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\100%s\\%n.txt"); }), "C:\\100%s\\%n.txt\n");
   EXPECT_EQ(Written([](FILE* f) { WriteLogText(f, "a\\\nb\n"); }), "a\\\nb\n");
 }
 
@@ -39,10 +39,10 @@ TEST(InstallLog, RegistryLines) {
             "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
             "Quintaxel\\UninstallString]\n");
   std::string expected;
-  for (const char* name : {"content", "fullpath", "height", "language", "left", "state", "top",
-                           "view", "width"})
-    expected += std::string("[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\") + name +
-                "]\n";
+  for (const char* name :
+       {"content", "fullpath", "height", "language", "left", "state", "top", "view", "width"})
+    expected +=
+        std::string("[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\") + name + "]\n";
   EXPECT_EQ(Written(WriteSettingsKeyLines), expected);
 }
 
@@ -56,7 +56,8 @@ TEST(InstallLog, NoStreamNoWrite) {
 
 TEST(UninstallCommand, QuotedOnlyWhenThePathHoldsASpace) {
   char out[260];
-  ASSERT_TRUE(FormatUninstallCommand(out, sizeof out, "C:\\Program Files\\Quintaxel\\uninstall.exe"));
+  ASSERT_TRUE(
+      FormatUninstallCommand(out, sizeof out, "C:\\Program Files\\Quintaxel\\uninstall.exe"));
   EXPECT_STREQ(out, "\"C:\\Program Files\\Quintaxel\\uninstall.exe\"");
   ASSERT_TRUE(FormatUninstallCommand(out, sizeof out, "C:\\Apps\\Quintaxel\\uninstall.exe"));
   EXPECT_STREQ(out, "C:\\Apps\\Quintaxel\\uninstall.exe");

@@ -47,7 +47,8 @@ Lines ReadAllLines(const std::string& text) {
 Lines TableEntries(const char* table) {
   Lines entries;
   if (!table) return entries;
-  for (const char* entry = table; *entry; entry += std::strlen(entry) + 1) entries.push_back(entry);
+  for (const char* entry = table; *entry; entry += std::strlen(entry) + 1)
+    entries.push_back(entry);
   return entries;
 }
 
@@ -141,8 +142,14 @@ TEST(NormalizeBlanks, KeepsTheFirstByteOfEachInnerBlankRun) {
       {"", ""},
       {"ab", "ab"},
       // Neither control bytes outside the blank set nor the no-break space 160 are blanks.
-      {"\x01" "a\x1f", "\x01" "a\x1f"},
-      {"\xA0" "a  \xA0", "\xA0" "a \xA0"},
+      {"\x01"
+       "a\x1f",
+       "\x01"
+       "a\x1f"},
+      {"\xA0"
+       "a  \xA0",
+       "\xA0"
+       "a \xA0"},
   };
   for (const auto& c : cases) {
     char line[kLineBufferSize];
@@ -161,7 +168,9 @@ TEST(UnescapeLine, ReplacesEscapesAndStripsTrailingControlBytes) {
       {"cn_text=a\\nb\\Nc", "cn_text=a\nb\nc"},
       {"k=a\\tb\\Tc", "k=a\tb\tc"},
       {"k=a\\qb", "k=a b"},
-      {"k=a\\\xE9" "b", "k=a b"},
+      {"k=a\\\xE9"
+       "b",
+       "k=a b"},
       {"k=a\\", "k=a "},
       {"k=a\\\\n", "k=a\\n"},
       {"k=a\\\\\\n", "k=a\\"},  // the produced line feed is stripped at the end
@@ -171,7 +180,10 @@ TEST(UnescapeLine, ReplacesEscapesAndStripsTrailingControlBytes) {
       {"k=  a  ", "k=  a  "},
       {"k=a \t", "k=a "},
       {"\x01\x02\t", ""},
-      {"\x01" "a", "\x01" "a"},
+      {"\x01"
+       "a",
+       "\x01"
+       "a"},
       {"\\", " "},
       {"", ""},
   };
@@ -198,8 +210,8 @@ TEST(LanguageList, ListsEveryHeaderInFileOrder) {
   EXPECT_STREQ(LanguageName(0), "English");
   EXPECT_EQ(LanguageName(4), nullptr);
   EXPECT_EQ(LanguageName(-1), nullptr);
-  EXPECT_EQ(std::memcmp(LanguageList, "English\0 Two \0\xD0\xF3\xF1\xF1\xEA\xE8\xE9\0English\0\0", 31),
-            0)
+  EXPECT_EQ(
+      std::memcmp(LanguageList, "English\0 Two \0\xD0\xF3\xF1\xF1\xEA\xE8\xE9\0English\0\0", 31), 0)
       << "each name followed by a NUL, closed by one more";
 
   // A later call replaces the list.
@@ -265,11 +277,12 @@ TEST(StringTable, StoresTheKeyLinesOfOneSection) {
   LoadSection(kSectionText, "English");
   EXPECT_EQ(TableEntries(StringTable),
             (Lines{" #spaced=2", "sc1src=target", "sc1=name", "spaced =x", "tabbed\t\t=y",
-                   "value=\t\x01v", "padded=  v  ", "empty=", "=no key", "dup=first",
-                   "dup=second", "path=help\\english\\index.html", "text=two\nlines"}));
+                   "value=\t\x01v", "padded=  v  ", "empty=", "=no key", "dup=first", "dup=second",
+                   "path=help\\english\\index.html", "text=two\nlines"}));
   const Lines entries = TableEntries(StringTable);
   size_t end = 0;
-  for (const std::string& e : entries) end += e.size() + 1;
+  for (const std::string& e : entries)
+    end += e.size() + 1;
   EXPECT_EQ(StringTable[end], '\0') << "closed by a NUL pair";
 
   LoadSection(kSectionText, "Other");
@@ -334,7 +347,8 @@ TEST(StringTable, OnlyAnExactBracketedLineEndsTheSection) {
 }
 
 TEST(StringTable, FirstSectionOfTheNameWinsAndNamesAreExact) {
-  const std::string text = "[A]\r\nk=1\r\n[ A ]\r\nk=2\r\n[A]\r\nk=3\r\n[a]\r\nk=4\r\n";
+  const std::string text =
+      "[A]x\r\nk=0\r\n[A]\r\nk=1\r\n[ A ]\r\nk=2\r\n[A]\r\nk=3\r\n[a]\r\nk=4\r\n";
   LoadSection(text, "A");
   EXPECT_STREQ(LookupText("k"), "1");
   LoadSection(text, " A ");
@@ -353,8 +367,8 @@ TEST(StringTable, FirstSectionOfTheNameWinsAndNamesAreExact) {
 TEST(StringTable, OverlongLinesAndKeys) {
   const std::string key249(249, 'k');
   const std::string key250(250, 'q');
-  const std::string text = "[A]\r\n" + key249 + "=fits\r\n" + key250 + "=long\r\n" + "v=" +
-                           std::string(300, 'x') + "\r\nafter=1\r\n";
+  const std::string text = "[A]\r\n" + key249 + "=fits\r\n" + key250 + "=long\r\n" +
+                           "v=" + std::string(300, 'x') + "\r\nafter=1\r\n";
   LoadSection(text, "A");
   EXPECT_STREQ(LookupText(key249.c_str()), "fits");
   EXPECT_STREQ(LookupText(key250.c_str()), "");
@@ -512,7 +526,8 @@ const struct {
     {"4_next", "&Next >>"},
     {"4_cancel", "&Cancel"},
     {"5_00", "Step 5 of 7: Confirm installation"},
-    {"5_01", "Setup program is ready to install Quintaxel on your computer.\n\nInstallation summary:"},
+    {"5_01",
+     "Setup program is ready to install Quintaxel on your computer.\n\nInstallation summary:"},
     {"5_02", "Destination folder: '%s'\nCreate shortcuts: %s\nPlace shortcut on desktop: %s"},
     {"5_03", "To proceed with copying files, press 'Copy' button."},
     {"5_04", "yes"},
@@ -575,9 +590,11 @@ TEST_F(ShippedText, UntranslatedShortcutValuesMatchEnglish) {
   const char* const keys[] = {"sc_count", "sc1src", "sc1", "sc2src", "sc3src", "sc4src"};
   Load("English");
   std::vector<std::string> english;
-  for (const char* key : keys) english.push_back(LookupText(key));
+  for (const char* key : keys)
+    english.push_back(LookupText(key));
   Load(kRussian);
-  for (size_t i = 0; i < english.size(); ++i) EXPECT_EQ(LookupText(keys[i]), english[i]) << keys[i];
+  for (size_t i = 0; i < english.size(); ++i)
+    EXPECT_EQ(LookupText(keys[i]), english[i]) << keys[i];
 }
 
 TEST_F(ShippedText, BackAndNextOfTheLastPagesAreUndefined) {

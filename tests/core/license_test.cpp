@@ -20,11 +20,10 @@ void SetLicenseKey(const char* name) {
 
 // The entry after each licence starts with a name, so a copy that ran past its entry's data
 // would pick that name up.
-const std::string kPackage =
-    PackEntries({{"lic.txt", "Line one\r\nLine two\r\n"},
-                 {"nul.txt", std::string("before\0after", 12)},
-                 {"empty.txt", ""},
-                 {"next entry", "zz"}});
+const std::string kPackage = PackEntries({{"lic.txt", "Line one\r\nLine two\r\n"},
+                                          {"nul.txt", std::string("before\0after", 12)},
+                                          {"empty.txt", ""},
+                                          {"next entry", "zz"}});
 
 class LicenseText : public ::testing::Test {
  protected:
@@ -68,7 +67,9 @@ TEST_F(LicenseText, NoPackageGivesTheEmptyText) {
   EXPECT_STREQ(licenseText, "");
 }
 
-void* FailingRealloc(void*, size_t) { return nullptr; }
+void* FailingRealloc(void*, size_t) {
+  return nullptr;
+}
 
 TEST_F(LicenseText, StaysAValidEmptyStringWhenItCannotGrow) {
   InstalledPackage setup(kSetupPackage, kPackage);

@@ -95,9 +95,9 @@ TEST_F(PackageTest, EmptyEntryDataEndsWhereTheNextEntryStarts) {
 }
 
 TEST_F(PackageTest, NameLookupIsExact) {
-  InstalledPackage p(kPayloadPackage,
-                     PackEntries({{"help\\index.html", "first"}, {"help\\index.html", "second"},
-                                  {"qxsetup.lng", "t"}}));
+  InstalledPackage p(kPayloadPackage, PackEntries({{"help\\index.html", "first"},
+                                                   {"help\\index.html", "second"},
+                                                   {"qxsetup.lng", "t"}}));
   const uint8_t* data = FindPackageEntry(kPayloadPackage, "help\\index.html", nullptr);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(std::memcmp(data, "first", 5), 0) << "two entries of one name: the first wins";

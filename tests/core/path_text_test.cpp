@@ -133,7 +133,8 @@ TEST(PathTextTest, BoundedCopyCutsAndTerminates) {
 // Paths far beyond 259 bytes: every result is cut to fit the 260-byte buffer.
 TEST(PathTextTest, OverLongPathsStayInTheirBuffer) {
   std::string manyNames = "C:";
-  for (int i = 0; i < 200; ++i) manyNames += "\\ab";
+  for (int i = 0; i < 200; ++i)
+    manyNames += "\\ab";
   const std::string paths[] = {
       "C:\\" + std::string(597, 'a'),
       manyNames,
@@ -159,7 +160,8 @@ TEST(PathTextTest, OverLongPathsStayInTheirBuffer) {
   char dst[kPathBufferSize];
   EXPECT_STREQ(PathPrefix(paths[0].c_str(), 1, dst), paths[0].substr(0, 259).c_str());
   EXPECT_STREQ(PathComponent(paths[0].c_str(), 1, dst), std::string(259, 'a').c_str());
-  EXPECT_STREQ(PathComponent(paths[2].c_str(), 0, dst), paths[2].substr(0, 258).append("\\").c_str());
+  EXPECT_STREQ(PathComponent(paths[2].c_str(), 0, dst),
+               paths[2].substr(0, 258).append("\\").c_str());
   EXPECT_STREQ(PathComponent(paths[4].c_str(), 0, dst), (std::string(258, 'q') + "\\").c_str());
 }
 

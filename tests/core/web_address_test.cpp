@@ -9,15 +9,22 @@ TEST(IsWebAddress, HttpAndHttpsInAnyLetterCase) {
     const char* target;
     bool web;
   } rows[] = {
-      {"http://www.quintaxel.example/", true}, {"HTTP://www.quintaxel.example/", true},
-      {"https://www.quintaxel.example/", true}, {"HtTpS://x", true},
-      {"http://", true},                        {"http:/", false},
-      {"http", false},                          {"", false},
-      {"quintaxel.exe", false},                 {"help\\english\\index.html", false},
-      {"ftp://x", false},                       {"httpx://x", false},
+      {"http://www.quintaxel.example/", true},
+      {"HTTP://www.quintaxel.example/", true},
+      {"https://www.quintaxel.example/", true},
+      {"HtTpS://x", true},
+      {"http://", true},
+      {"http:/", false},
+      {"http", false},
+      {"", false},
+      {"quintaxel.exe", false},
+      {"help\\english\\index.html", false},
+      {"ftp://x", false},
+      {"httpx://x", false},
       {" http://x", false},
   };
-  for (const auto& row : rows) EXPECT_EQ(IsWebAddress(row.target), row.web) << row.target;
+  for (const auto& row : rows)
+    EXPECT_EQ(IsWebAddress(row.target), row.web) << row.target;
 }
 
 }  // namespace

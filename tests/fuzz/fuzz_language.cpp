@@ -9,8 +9,12 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsControl(char c) { return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 31; }
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 31;
+}
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -31,7 +35,8 @@ void ReadEveryLine(const char* text, int length) {
     const size_t n = std::strlen(normalized);
     Check(n <= lineLength);
     if (n) Check(!IsBlank(normalized[0]) && !IsBlank(normalized[n - 1]));
-    for (size_t i = 1; i < n; ++i) Check(!(IsBlank(normalized[i - 1]) && IsBlank(normalized[i])));
+    for (size_t i = 1; i < n; ++i)
+      Check(!(IsBlank(normalized[i - 1]) && IsBlank(normalized[i])));
 
     char unescaped[kLineBufferSize];
     std::memcpy(unescaped, line, lineLength + 1);
@@ -52,7 +57,8 @@ void CheckTable() {
 
 void LookUpEveryKey() {
   CheckTable();
-  for (int i = 0; i < setupKeyCount; ++i) Check(LookupText(setupKeyCatalogue[i]) != nullptr);
+  for (int i = 0; i < setupKeyCount; ++i)
+    Check(LookupText(setupKeyCatalogue[i]) != nullptr);
   const std::string longKey(kMaxKeyLength + 1, 'k');
   for (const char* key : {"", "=", "xxx", "\t", "[English]", "#", " ", "sc", longKey.c_str()}) {
     Check(LookupText(key) != nullptr);

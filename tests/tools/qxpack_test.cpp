@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,7 +58,8 @@ CommandResult RunQxpack(const std::string& args, const std::string& env = "") {
   FILE* pipe = popen(command.c_str(), "r");
   CommandResult result{-1, ""};
   char block[4096];
-  for (size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) result.out.append(block, n);
+  for (size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;)
+    result.out.append(block, n);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -125,10 +126,10 @@ TEST(Pack, BuildOutputsComeFromTheBuildFolder) {
   mkdir((dir.path() + "/out").c_str(), 0755);
   dir.Write("out/prog.exe", "MZ");
   const std::string manifest = dir.Write("m.manifest", "${BUILD}/prog.exe prog.exe\n");
-  EXPECT_EQ(RunQxpack("pack --build " + dir.path() + "/out " + manifest + " " + dir.path() +
-                      "/p.pkg")
-                .status,
-            0);
+  EXPECT_EQ(
+      RunQxpack("pack --build " + dir.path() + "/out " + manifest + " " + dir.path() + "/p.pkg")
+          .status,
+      0);
   EXPECT_NE(dir.Read("p.pkg").find("MZ"), std::string::npos);
 }
 
@@ -160,9 +161,8 @@ TEST(List, OneLinePerEntryWithUtcTimes) {
   dir.Write("a.txt", "alpha");
   dir.Write("b.txt", "");
   const std::string manifest = dir.Write("m.manifest", "a.txt help\\a.txt\nb.txt b.txt\n");
-  ASSERT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/p.pkg", "SOURCE_DATE_EPOCH=0")
-                .status,
-            0);
+  ASSERT_EQ(
+      RunQxpack("pack " + manifest + " " + dir.path() + "/p.pkg", "SOURCE_DATE_EPOCH=0").status, 0);
   const CommandResult listed = RunQxpack("list " + dir.path() + "/p.pkg");
   EXPECT_EQ(listed.status, 0);
   EXPECT_EQ(listed.out,
@@ -207,11 +207,11 @@ std::string ShippedLanguageWith(const std::string& from, const std::string& to) 
 CommandResult CheckWithLanguage(const TempFolder& dir, const std::string& language,
                                 const std::string& extraManifest = "") {
   dir.Write("qxsetup.lng", language);
-  const std::string setup = dir.Write("setup.manifest",
-                                      "qxsetup.lng qxsetup.lng\n" QX_SOURCE_DIR
-                                      "/data/setup/license.rus.txt license.rus.txt\n" QX_SOURCE_DIR
-                                      "/data/setup/license.eng.txt license.eng.txt\n" +
-                                          extraManifest);
+  const std::string setup =
+      dir.Write("setup.manifest", "qxsetup.lng qxsetup.lng\n" QX_SOURCE_DIR
+                                  "/data/setup/license.rus.txt license.rus.txt\n" QX_SOURCE_DIR
+                                  "/data/setup/license.eng.txt license.eng.txt\n" +
+                                      extraManifest);
   return RunQxpack("check " + setup);
 }
 
@@ -223,8 +223,8 @@ TEST(Check, EachFindingIsOneLineNamingFileSectionAndKey) {
     std::string from, to, finding;
   } cases[] = {
       {"a missing key", "\r\n3_02=", "\r\nx3_02=", lng + ": [English] 3_02: the key is missing\n"},
-      {"a summary with two %s", "Create shortcuts: %s", "Create shortcuts:",
-       lng + ": [English] 5_02: holds 2 %s where it must hold 3\n"},
+      {"a summary with two %s", "Create shortcuts: %s",
+       "Create shortcuts:", lng + ": [English] 5_02: holds 2 %s where it must hold 3\n"},
       {"a licence that is no entry", "license=license.eng.txt", "license=license.txt",
        lng + ": [English] license: names license.txt, which is no entry of the setup package\n"},
       {"a shortcut count that is no number", "sc_count=4", "sc_count=four",
@@ -252,7 +252,8 @@ TEST(Check, ManifestNames) {
   EXPECT_NE(result.out.find(manifest + ":4: license.eng.txt: the same entry name as line 3\n"),
             std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find(manifest + ":5: help/index.html: the name uses '/'"), std::string::npos);
+  EXPECT_NE(result.out.find(manifest + ":5: help/index.html: the name uses '/'"),
+            std::string::npos);
   EXPECT_NE(result.out.find("is longer than 259 bytes"), std::string::npos);
 }
 

@@ -113,4 +113,20 @@ TEST_F(FoldersTest, UncShapedPaths) {
   CreateFolderChain("\\\\localhost");
 }
 
+// A real share, when the environment offers one: QX_TEST_UNC_SHARE names a writable share root
+// such as \\localhost\share\ (under Wine: a link dosdevices/unc/localhost/share in the prefix).
+TEST_F(FoldersTest, ThroughARealShare) {
+  char share[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA("QX_TEST_UNC_SHARE", share, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "QX_TEST_UNC_SHARE is not set";
+  ASSERT_TRUE(IsFolder(share)) << share;
+  std::string root = share;
+  if (root.back() != '\\') root += '\\';
+  const std::string top = root + "qx_folders_" + std::to_string(GetCurrentProcessId());
+  CreateFolderChain((top + "\\one\\two").c_str());
+  EXPECT_TRUE(IsFolder((top + "\\one\\two").c_str()));
+  RemoveTree(top);
+  EXPECT_FALSE(Exists(top));
+}
+
 }  // namespace

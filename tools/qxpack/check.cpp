@@ -44,7 +44,8 @@ std::string Printable(const char* text) {
 
 int CountOccurrences(const char* text, const char* part) {
   int count = 0;
-  for (const char* p = std::strstr(text, part); p; p = std::strstr(p + 1, part)) ++count;
+  for (const char* p = std::strstr(text, part); p; p = std::strstr(p + 1, part))
+    ++count;
   return count;
 }
 
@@ -90,8 +91,10 @@ bool ReadLanguageFile(Checker* checker, const Manifest& manifest, const char* na
 
 std::vector<std::string> SectionNames(const std::vector<uint8_t>& text) {
   std::vector<std::string> names;
-  const int count = CollectLanguageNames(reinterpret_cast<const char*>(text.data()), int(text.size()));
-  for (int i = 0; i < count; ++i) names.push_back(LanguageName(i));
+  const int count =
+      CollectLanguageNames(reinterpret_cast<const char*>(text.data()), int(text.size()));
+  for (int i = 0; i < count; ++i)
+    names.push_back(LanguageName(i));
   return names;
 }
 
@@ -129,11 +132,12 @@ void CheckNamedEntries(const SectionContext& s) {
   const char* language = FindTextValue("language_string");
   if (language && s.productSections) {
     bool found = false;
-    for (const std::string& name : *s.productSections) found = found || name == language;
+    for (const std::string& name : *s.productSections)
+      found = found || name == language;
     if (!found)
-      s.checker->Report(s.where + " language_string",
-                        "names " + Printable(language) + ", which is no section of " +
-                            kProductLanguageFile);
+      s.checker->Report(
+          s.where + " language_string",
+          "names " + Printable(language) + ", which is no section of " + kProductLanguageFile);
   }
 }
 

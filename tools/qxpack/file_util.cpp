@@ -15,7 +15,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
   bytes->clear();
   uint8_t block[65536];
   size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes->insert(bytes->end(), block, block + n);
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+    bytes->insert(bytes->end(), block, block + n);
   const bool failed = std::ferror(f);
   if (failed) *error = std::strerror(errno);
   std::fclose(f);

@@ -14,7 +14,8 @@ void CivilFromDays(int64_t days, int64_t* year, unsigned* month, unsigned* day) 
   days += 719468;
   const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   const unsigned dayOfEra = unsigned(days - era * 146097);
-  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
   *day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;

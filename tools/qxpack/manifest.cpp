@@ -12,7 +12,8 @@ const char kBuildPrefix[] = "${BUILD}/";
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
   std::istringstream in(line);
-  for (std::string field; in >> field;) fields.push_back(field);
+  for (std::string field; in >> field;)
+    fields.push_back(field);
   return fields;
 }
 

@@ -40,8 +40,8 @@ bool ReadFileTimes(const std::string& path, FileTimes* times, uint32_t* attribut
 // A name the walk could not read back is refused; everything else is for qxpack check to judge.
 bool CheckEntryName(const ManifestEntry& entry, const std::string& manifest, std::string* error) {
   if (entry.name.size() <= kMaxEntryNameLength) return true;
-  *error = manifest + ":" + std::to_string(entry.line) + ": " + entry.name +
-           " is longer than 254 bytes";
+  *error =
+      manifest + ":" + std::to_string(entry.line) + ": " + entry.name + " is longer than 254 bytes";
   return false;
 }
 
@@ -78,7 +78,8 @@ bool BuildPackage(const Manifest& manifest, const int64_t* epoch, std::vector<ui
     std::vector<uint8_t> data;
     std::string reason;
     if (!ReadWholeFile(entry.source, &data, &reason)) {
-      *error = manifest.path + ":" + std::to_string(entry.line) + ": " + entry.source + ": " + reason;
+      *error =
+          manifest.path + ":" + std::to_string(entry.line) + ": " + entry.source + ": " + reason;
       return false;
     }
     if (epoch) times.creation = times.lastAccess = times.lastWrite = UnixToFileTime(*epoch, 0);

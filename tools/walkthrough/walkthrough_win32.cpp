@@ -109,28 +109,36 @@ bool SaveWindowPicture(HWND window, const char* path) {
 
 void Capture(HWND main, const Options& options, int page) {
   if (!options.pages[page]) return;
-  Sleep(700);  // let every control paint
+  // The shortcut step opens a folder window; the wizard is brought back in front of it.
+  SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  Sleep(page == 6 ? 50 : 700);  // let every control paint; the copying page does not wait
   char path[MAX_PATH];
   std::snprintf(path, sizeof path, "%s\\page%d.bmp", options.folder, page);
   std::printf("page %d: %s\n", page, SaveWindowPicture(main, path) ? path : "not saved");
 }
 
-// Waits until the header caption differs from `before`: the page has switched.
-bool WaitForCaptionChange(HWND caption, const char* before) {
-  for (int i = 0; i < 600; ++i) {
-    char now[256] = "";
-    SendMessageTimeoutA(caption, WM_GETTEXT, sizeof now, reinterpret_cast<LPARAM>(now),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    if (std::strcmp(now, before) != 0) return true;
-    Sleep(20);
+// The page shown: the wizard's panels are the main window's "panel window" children, the
+// header band first and then the seven pages in order; the visible page panel tells.
+int PageShown(HWND main) {
+  int index = 0;  // 0 is the header band
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[32];
+    if (!GetClassNameA(child, name, sizeof name) || std::strcmp(name, "panel window") != 0) continue;
+    if (index >= 1 && IsWindowVisible(child)) return index;
+    ++index;
   }
-  return false;
+  return 0;
 }
 
-HWND HeaderCaption(HWND main) {
-  // The bold caption is the second label of the header band, the main window's first child.
-  HWND band = GetWindow(main, GW_CHILD);
-  return GetWindow(GetWindow(band, GW_CHILD), GW_HWNDNEXT);
+// Waits until the wizard leaves page `from`; returns the page it went to (0 on a time-out).
+// Polls often, so that a short stay on the copying page is still seen.
+int WaitForPageAfter(HWND main, int from) {
+  for (int i = 0; i < 30000; ++i) {
+    const int page = PageShown(main);
+    if (page != from && page != 0) return page;
+    Sleep(2);
+  }
+  return 0;
 }
 
 bool ParseOptions(int argc, char** argv, Options* options) {
@@ -176,7 +184,6 @@ int main(int argc, char** argv) {
   }
   HWND main = WaitForMainWindow(process.dwProcessId);
   if (!main) return 1;
-  HWND caption = HeaderCaption(main);
   if (options.language >= 0) {
     HWND combo = Control(main, kLanguageComboId);
     SendMessageA(combo, CB_SETCURSEL, options.language, 0);
@@ -184,14 +191,12 @@ int main(int argc, char** argv) {
                  reinterpret_cast<LPARAM>(combo));
   }
   int page = 1;
-  for (; page <= options.lastPage; ++page) {
+  while (page >= 1) {
     Capture(main, options, page);
-    if (page == options.lastPage) break;
-    char before[256] = "";
-    SendMessageTimeoutA(caption, WM_GETTEXT, sizeof before, reinterpret_cast<LPARAM>(before),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    PostMessageA(Control(main, kNextId), BM_CLICK, 0, 0);
-    if (!WaitForCaptionChange(caption, before)) break;
+    if (page >= options.lastPage) break;
+    // The copying page moves on by itself; every other page by Next.
+    if (page != 6) PostMessageA(Control(main, kNextId), BM_CLICK, 0, 0);
+    page = WaitForPageAfter(main, page);
   }
   // Leave without starting the product: Finish with the launch box cleared, or close.
   if (page == 7) {
@@ -201,5 +206,5 @@ int main(int argc, char** argv) {
     PostMessageA(main, WM_CLOSE, 0, 0);
   }
   WaitForSingleObject(process.hProcess, 10000);
-  return page == options.lastPage ? 0 : 1;
+  return page >= options.lastPage ? 0 : 1;
 }

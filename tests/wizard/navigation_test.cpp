@@ -1,0 +1,168 @@
+// Moving through the wizard: Next and Back, the keys, the cancel confirmation, the summary, the
+// copying page and Finish; and the ways the program ends.
+#include "wizard/wizard_group.h"
+
+namespace wizard {
+
+namespace {
+
+class WizardNavigation : public WizardGroup {
+ protected:
+  static void SetUpTestSuite() { StartWizard(); }
+  static void TearDownTestSuite() { EndWizard(); }
+
+  static void ExpectPage(int n) {
+    EXPECT_EQ(wizard_->VisiblePage(), n);
+    EXPECT_EQ(Text(PanelChild(0, 1)), PageText(n, "_00")) << "page " << n;
+    EXPECT_EQ(Text(Control(kBackId)), PageText(n, "_prev")) << "page " << n;
+    EXPECT_EQ(Text(Control(kNextId)), PageText(n, "_next")) << "page " << n;
+    EXPECT_EQ(Text(Control(kCancelId)), PageText(n, "_cancel")) << "page " << n;
+    EXPECT_EQ(IsWindowEnabled(Control(kBackId)) != FALSE, n != 1) << "page " << n;
+  }
+
+  // Nothing happens for a while: the page stays, no box opens, the program runs.
+  static void ExpectNothingHappens(int page) {
+    Sleep(300);
+    Settle(wizard_->main());
+    EXPECT_EQ(wizard_->VisiblePage(), page);
+    EXPECT_EQ(wizard_->Confirmation(), nullptr);
+    EXPECT_TRUE(wizard_->Running());
+  }
+
+  static void ExpectConfirmationThenNo(int page) {
+    HWND box = wizard_->WaitForConfirmation();
+    ASSERT_TRUE(box) << "no confirmation box on page " << page;
+    const Confirmation shown = ReadConfirmation(box);
+    EXPECT_EQ(shown.caption, Shown("cn_caption"));
+    EXPECT_EQ(shown.text, Shown("cn_text"));
+    EXPECT_EQ(shown.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_TRUE(shown.hasIcon) << "a question box";
+    ASSERT_TRUE(wizard_->Answer(box, IDNO));
+    ExpectNothingHappens(page);
+  }
+
+  static std::wstring Summary(const std::wstring& folder, bool shortcuts, bool desktop) {
+    return FillSlots(Shown("5_02"),
+                     {folder, Shown(shortcuts ? "5_04" : "5_05"), Shown(desktop ? "5_04" : "5_05")});
+  }
+
+  static std::wstring InstallPath() { return Text(Control(kInstallEditId)); }
+};
+
+TEST_F(WizardNavigation, NextAndBackWalkPagesOneToFiveWithTheirTexts) {
+  ExpectPage(1);
+  for (int n = 2; n <= 5; ++n) {
+    ASSERT_TRUE(ClickToPage(kNextId, n));
+    ExpectPage(n);
+  }
+  for (int n = 4; n >= 1; --n) {
+    ASSERT_TRUE(ClickToPage(kBackId, n));
+    ExpectPage(n);
+  }
+}
+
+TEST_F(WizardNavigation, EnterDoesNothing) {
+  ASSERT_TRUE(GoToPage(1));
+  wizard_->PressKey(VK_RETURN);
+  ExpectNothingHappens(1);
+  // With the focus on a check box (a click on it, and one more to undo it).
+  ASSERT_TRUE(GoToPage(4));
+  wizard_->Click(kDesktopShortcutId);
+  wizard_->Click(kDesktopShortcutId);
+  Settle(wizard_->main());
+  ASSERT_EQ(wizard_->Focus(), Control(kDesktopShortcutId));
+  ASSERT_TRUE(IsChecked(Control(kDesktopShortcutId)));
+  wizard_->PressKey(VK_RETURN);
+  ExpectNothingHappens(4);
+}
+
+TEST_F(WizardNavigation, EscAsksToCancelAndNoKeepsThePage) {
+  ASSERT_TRUE(GoToPage(2));
+  wizard_->PressKey(VK_ESCAPE);
+  ExpectConfirmationThenNo(2);
+}
+
+TEST_F(WizardNavigation, CancelAsksToCancelAndNoKeepsThePage) {
+  ASSERT_TRUE(GoToPage(3));
+  wizard_->Click(kCancelId);
+  ExpectConfirmationThenNo(3);
+  ExpectPage(3);
+}
+
+// Leaves the wizard on page 5 with C:\Quintaxel and no desktop shortcut.
+TEST_F(WizardNavigation, SummaryShowsTheChoicesOfTheMomentPageFiveIsEntered) {
+  ASSERT_TRUE(GoToPage(5));
+  HWND summary = PanelChild(5, 1);
+  const std::wstring defaultFolder = InstallPath();
+  EXPECT_EQ(Text(summary), Summary(defaultFolder, true, true));
+
+  ASSERT_TRUE(GoToPage(4));
+  wizard_->Click(kDesktopShortcutId);
+  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kDesktopShortcutId)); }));
+  ASSERT_TRUE(GoToPage(3));
+  wizard_->ClickListEntry(Control(kInstallListId), 0);  // the drive's root
+  ASSERT_TRUE(WaitUntil([&] { return InstallPath() != defaultFolder; }));
+  const std::wstring rootFolder = defaultFolder.substr(0, 3) + L"Quintaxel";
+  EXPECT_EQ(InstallPath(), rootFolder);
+
+  ASSERT_TRUE(GoToPage(5));
+  EXPECT_EQ(Text(summary), Summary(rootFolder, true, false));
+}
+
+TEST_F(WizardNavigation, CopyMovesOnToTheLastPageWithOnlyFinishLeft) {
+  ASSERT_TRUE(GoToPage(5));
+  wizard_->Click(kNextId);
+  // The installation worker switches to the last page itself; copying may take a while.
+  ASSERT_TRUE(wizard_->WaitForPage(7, PageText(7, "_cancel")));
+  EXPECT_EQ(Text(PanelChild(0, 1)), PageText(7, "_00"));
+  EXPECT_FALSE(IsWindowVisible(Control(kBackId)));
+  EXPECT_FALSE(IsWindowVisible(Control(kNextId)));
+  EXPECT_TRUE(IsWindowVisible(Control(kCancelId)));
+  EXPECT_TRUE(IsWindowEnabled(Control(kCancelId)));
+  EXPECT_TRUE(IsChecked(Control(kLaunchId)));
+}
+
+TEST_F(WizardNavigation, FinishWithoutLaunchEndsTheProgram) {
+  ASSERT_EQ(wizard_->VisiblePage(), 7);
+  wizard_->Click(kLaunchId);
+  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  wizard_->Click(kCancelId);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "Finish did not end the program";
+  EXPECT_EQ(exitCode, 0u);
+}
+
+// ---- Each of these ends its own run of the wizard.
+
+class WizardEnding : public WizardGroup {
+ protected:
+  void SetUp() override {
+    StartWizard();
+    WizardGroup::SetUp();
+  }
+  void TearDown() override { EndWizard(); }
+
+  static void ExpectEndsWithoutConfirmation() {
+    DWORD exitCode = 1;
+    ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, 0u);
+  }
+};
+
+TEST_F(WizardEnding, YesToTheConfirmationEndsTheProgram) {
+  ASSERT_TRUE(GoToPage(2));
+  wizard_->Click(kCancelId);
+  HWND box = wizard_->WaitForConfirmation();
+  ASSERT_TRUE(box);
+  wizard_->Click(GetDlgItem(box, IDYES));
+  ExpectEndsWithoutConfirmation();
+}
+
+TEST_F(WizardEnding, ClosingTheWindowEndsTheProgramWithoutConfirmation) {
+  ASSERT_TRUE(GoToPage(3));
+  PostMessageW(wizard_->main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  ExpectEndsWithoutConfirmation();
+}
+
+}  // namespace
+}  // namespace wizard

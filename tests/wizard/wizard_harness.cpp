@@ -1,0 +1,449 @@
+#include "wizard/wizard_harness.h"
+
+#include <winioctl.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "folders/byte_count.h"
+#include "lang/language.h"
+
+namespace wizard {
+
+namespace {
+
+constexpr UINT kAnswerTimeoutMs = 5000;
+constexpr char kMainWindowClass[] = "Vorlen installer main window";
+
+struct WindowSearch {
+  DWORD process;
+  HWND owner;
+  HWND found;
+};
+
+bool HasClass(HWND window, const char* name) { return ClassName(window) == name; }
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window)) return TRUE;
+  if (!HasClass(window, kMainWindowClass)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK FindOwnedBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
+  if (!HasClass(window, "#32770")) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+struct IdSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindId(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<IdSearch*>(context);
+  if (GetDlgCtrlID(window) != search->id) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+void PostKey(HWND window, UINT key) {
+  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  PostMessageW(window, WM_KEYDOWN, key, 1 | scan << 16);
+  PostMessageW(window, WM_KEYUP, key, 1 | scan << 16 | 0xC0000000u);
+}
+
+}  // namespace
+
+// ---- Reading windows.
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs,
+                           &result))
+    return 0;
+  return LRESULT(result);
+}
+
+void Settle(HWND window) { Ask(window, WM_NULL); }
+
+std::wstring Text(HWND window) {
+  const LRESULT length = Ask(window, WM_GETTEXTLENGTH);
+  std::wstring text(size_t(length) + 1, L'\0');
+  const LRESULT copied = Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(size_t(copied));
+  return text;
+}
+
+std::string ClassName(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+DWORD Style(HWND window) { return DWORD(GetWindowLongA(window, GWL_STYLE)); }
+DWORD ExStyle(HWND window) { return DWORD(GetWindowLongA(window, GWL_EXSTYLE)); }
+
+RECT PlaceInParent(HWND window) {
+  RECT place = {};
+  GetWindowRect(window, &place);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  return children;
+}
+
+bool IsChecked(HWND checkBox) { return Ask(checkBox, BM_GETCHECK) == BST_CHECKED; }
+
+std::vector<Entry> ListEntries(HWND list) {
+  std::vector<Entry> entries;
+  const int count = int(Ask(list, LB_GETCOUNT));
+  for (int i = 0; i < count; ++i) {
+    std::wstring text(size_t(Ask(list, LB_GETTEXTLEN, i)) + 1, L'\0');
+    text.resize(size_t(Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]))));
+    entries.push_back({text, DWORD(Ask(list, LB_GETITEMDATA, i))});
+  }
+  return entries;
+}
+
+std::vector<Entry> ComboEntries(HWND combo) {
+  std::vector<Entry> entries;
+  const int count = int(Ask(combo, CB_GETCOUNT));
+  for (int i = 0; i < count; ++i) {
+    std::wstring text(size_t(Ask(combo, CB_GETLBTEXTLEN, i)) + 1, L'\0');
+    text.resize(size_t(Ask(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]))));
+    entries.push_back({text, DWORD(Ask(combo, CB_GETITEMDATA, i))});
+  }
+  return entries;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// ---- Text helpers.
+
+std::wstring Widen(const std::string& bytes, UINT codePage) {
+  if (bytes.empty()) return L"";
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+  std::wstring text(size_t(length), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), &text[0], length);
+  return text;
+}
+
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return "";
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(size_t(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], length, nullptr,
+                      nullptr);
+  return bytes;
+}
+
+std::string HostPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+std::string ExecutableFolder() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::vector<std::string> Subfolders(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const std::string pattern = folder + (folder.back() == '\\' ? "*" : "\\*");
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+std::string FormatBytes(long long count) {
+  char text[16] = "";
+  return FormatByteCount(count, text);
+}
+
+long long TotalFreeBytes(const std::string& root) {
+  ULARGE_INTEGER callerFree, total, totalFree;
+  if (!GetDiskFreeSpaceExA(root.c_str(), &callerFree, &total, &totalFree)) return -1;
+  return (long long)totalFree.QuadPart;
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+  for (const std::wstring& t : texts)
+    if (t == text) return true;
+  return false;
+}
+
+// ---- The setup language file.
+
+SetupTexts::SetupTexts()
+    : text_(ReadFileBytes(HostPath(QX_SOURCE_DIR "/data/setup/qxsetup.lng"))) {}
+
+std::vector<std::string> SetupTexts::Sections() const {
+  std::vector<std::string> names;
+  const int count = CollectLanguageNames(text_.data(), int(text_.size()));
+  for (int i = 0; i < count; ++i) names.push_back(LanguageName(i));
+  return names;
+}
+
+std::string SetupTexts::Value(int section, const char* key) const {
+  // The loader keeps one table for the whole process: load the section every time.
+  const std::vector<std::string> names = Sections();
+  if (section >= int(names.size())) return "";
+  LoadLanguageSection(text_.data(), int(text_.size()), names[size_t(section)].c_str());
+  return LookupText(key);
+}
+
+std::wstring SetupTexts::Shown(int section, const char* key, UINT codePage) const {
+  return Widen(Value(section, key), codePage);
+}
+
+std::string SetupTexts::License(int section) const {
+  return ReadFileBytes(HostPath(QX_SOURCE_DIR "/data/setup/" + Value(section, "license")));
+}
+
+// ---- One run of setup.exe.
+
+bool Wizard::Start(std::string* error) {
+  const std::string folder = ExecutableFolder();
+  const std::string program = folder + "\\setup.exe";
+  std::string commandLine = "\"" + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &process_)) {
+    *error = "cannot start " + program + ", error " + std::to_string(GetLastError());
+    return false;
+  }
+  WindowSearch search = {process_.dwProcessId, nullptr, nullptr};
+  const bool shown = WaitUntil(
+      [&] {
+        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr || !Running();
+      },
+      30000);
+  main_ = search.found;
+  if (!shown || !main_) {
+    *error = "setup.exe showed no visible \"" + std::string(kMainWindowClass) + "\" window";
+    return false;
+  }
+  Settle(main_);
+  return true;
+}
+
+void Wizard::End() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+  process_ = {};
+  main_ = nullptr;
+}
+
+bool Wizard::Running() const {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Wizard::WaitForExit(DWORD* exitCode, DWORD timeoutMs) {
+  if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    return false;
+  GetExitCodeProcess(process_.hProcess, exitCode);
+  return true;
+}
+
+HWND Wizard::Control(int id) const {
+  IdSearch search = {id, nullptr};
+  EnumChildWindows(main_, FindId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Wizard::Panel(int page) const {
+  // The main window's children in creation order: the header band, the upper separator, the
+  // page 1 panel, the lower separator, the page 2 to 7 panels, then the three buttons.
+  const std::vector<HWND> children = Children(main_);
+  const int index = page == 0 ? 0 : page == 1 ? 2 : page + 2;
+  return index < int(children.size()) ? children[size_t(index)] : nullptr;
+}
+
+int Wizard::VisiblePage() const {
+  int shown = 0;
+  for (int page = 1; page <= kPageCount; ++page) {
+    if (!IsWindowVisible(Panel(page))) continue;
+    if (shown) return 0;
+    shown = page;
+  }
+  return shown;
+}
+
+bool Wizard::WaitForPage(int n, const std::wstring& cancelText) {
+  HWND cancel = Control(kCancelId);
+  if (!WaitUntil([&] { return VisiblePage() == n && Text(cancel) == cancelText; })) return false;
+  Settle(main_);
+  // The last page is switched to by the installation worker, whose switch goes on between the
+  // wizard's messages: give its last two steps (the page number, the Back state) time to pass.
+  if (n == kPageCount) Sleep(300);
+  return true;
+}
+
+HWND Wizard::Focus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(process_.dwThreadId, &info);
+  return info.hwndFocus ? info.hwndFocus : main_;
+}
+
+void Wizard::PressKey(UINT key) const { PostKey(Focus(), key); }
+
+void Wizard::ClickListEntry(HWND list, int index, bool doubleClick) const {
+  RECT client = {}, item = {};
+  GetClientRect(list, &client);
+  Ask(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+  if (item.top < client.top || item.bottom > client.bottom) {
+    // Scrolled out of view: scroll it to the top, as the user would with the scroll bar.
+    Ask(list, LB_SETTOPINDEX, index);
+    Ask(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+  }
+  const LPARAM point = MAKELPARAM(item.left + 20, (item.top + item.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageW(list, WM_LBUTTONUP, 0, point);
+  if (doubleClick) {
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+  }
+  Settle(list);
+}
+
+void Wizard::ComboDown(HWND combo) const { PostKey(combo, VK_DOWN); }
+
+void Wizard::SetEditText(HWND edit, const std::wstring& text) const {
+  Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Wizard::Type(HWND edit, const std::wstring& text) const {
+  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+  Settle(edit);
+}
+
+HWND Wizard::Confirmation() const {
+  WindowSearch search = {0, main_, nullptr};
+  EnumWindows(FindOwnedBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Wizard::WaitForConfirmation(DWORD timeoutMs) const {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = Confirmation()) != nullptr; }, timeoutMs);
+  if (box) Settle(box);
+  return box;
+}
+
+bool Wizard::Answer(HWND box, int id) const {
+  HWND button = GetDlgItem(box, id);
+  if (!button) return false;
+  Click(button);
+  return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+}
+
+// ---- A fixed drive through Wine's mount manager.
+
+namespace {
+
+// Wine's own extension of the mount manager (the request that winecfg's drive page makes).
+struct UnixDriveRequest {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+static_assert(sizeof(UnixDriveRequest) == 32, "the layout of Wine's mountmgr_unix_drive");
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE(0x6d /* 'm' */, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+// Maps `letter` on to `unixFolder` as a fixed drive, or removes it when the folder is empty.
+bool DefineUnixDrive(char letter, const std::string& unixFolder) {
+  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buffer(sizeof(UnixDriveRequest) + unixFolder.size() + 1, '\0');
+  auto* request = reinterpret_cast<UnixDriveRequest*>(buffer.data());
+  request->size = ULONG(buffer.size());
+  request->letter = WCHAR(letter);
+  request->type = unixFolder.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
+  if (!unixFolder.empty()) {
+    request->mountPointOffset = USHORT(sizeof(UnixDriveRequest));
+    std::memcpy(buffer.data() + sizeof(UnixDriveRequest), unixFolder.c_str(), unixFolder.size());
+  }
+  DWORD returned = 0;
+  const BOOL done = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), DWORD(buffer.size()),
+                                    nullptr, 0, &returned, nullptr);
+  CloseHandle(manager);
+  return done != FALSE;
+}
+
+}  // namespace
+
+ExtraDrive::ExtraDrive(const std::string& unixFolder) {
+  CreateDirectoryA(HostPath(unixFolder).c_str(), nullptr);
+  const DWORD present = GetLogicalDrives();
+  for (char letter = 'd'; letter <= 'y'; ++letter) {
+    if (present & (1u << (letter - 'a'))) continue;
+    const std::string root = std::string(1, letter) + ":\\";
+    if (DefineUnixDrive(letter, unixFolder) && GetDriveTypeA(root.c_str()) == DRIVE_FIXED)
+      letter_ = letter;
+    else
+      DefineUnixDrive(letter, "");
+    return;
+  }
+}
+
+ExtraDrive::~ExtraDrive() {
+  if (letter_) DefineUnixDrive(letter_, "");
+}
+
+}  // namespace wizard
