@@ -7,7 +7,7 @@ packages=(
   cmake g++ clang libclang-rt-14-dev libgtest-dev googletest
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64 xvfb fonts-wine
-  locales imagemagick x11-utils xdotool
+  locales imagemagick x11-utils bc
 )
 
 missing=()

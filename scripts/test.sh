@@ -13,7 +13,7 @@ ctest --test-dir build/native --output-on-failure
 
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON >/dev/null
-cmake --build build/asan -j "$(nproc)" --target core_tests qxpack_tests
+cmake --build build/asan -j "$(nproc)"
 ctest --test-dir build/asan --output-on-failure
 
 echo "== fuzz targets, a short run each"

@@ -20,7 +20,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 mkdir -p "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
 wineboot -i </dev/null >/dev/null 2>&1 || true
 
 end_wine_session() {

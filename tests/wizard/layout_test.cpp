@@ -1,5 +1,7 @@
 // Every window of a freshly started wizard: where it is, what it is and what it says, before the
 // user has touched anything.
+#include <windows.h>
+
 #include <shlobj.h>
 
 #include "wizard/screen_compare.h"

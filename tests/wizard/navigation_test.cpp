@@ -9,7 +9,10 @@ namespace {
 class WizardNavigation : public WizardGroup {
  protected:
   static void SetUpTestSuite() { StartWizard(); }
-  static void TearDownTestSuite() { EndWizard(); }
+  static void TearDownTestSuite() {
+    EndWizard();
+    CloseFolderWindows(0);
+  }
 
   static void ExpectPage(int n) {
     EXPECT_EQ(wizard_->VisiblePage(), n);
@@ -120,6 +123,7 @@ TEST_F(WizardNavigation, CopyMovesOnToTheLastPageWithOnlyFinishLeft) {
   EXPECT_TRUE(IsWindowVisible(Control(kCancelId)));
   EXPECT_TRUE(IsWindowEnabled(Control(kCancelId)));
   EXPECT_TRUE(IsChecked(Control(kLaunchId)));
+  CloseFolderWindows(5000);  // the installation opened the shortcut folder
 }
 
 TEST_F(WizardNavigation, FinishWithoutLaunchEndsTheProgram) {

@@ -133,6 +133,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (!condition()) {
     if (GetTickCount() - start > timeoutMs) return false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     Sleep(20);
   }
   return true;
@@ -382,6 +384,29 @@ bool Wizard::Answer(HWND box, int id) const {
   if (!button) return false;
   Click(button);
   return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+}
+
+namespace {
+
+BOOL CALLBACK CollectFolderWindow(HWND window, LPARAM context) {
+  const std::string name = ClassName(window);
+  if (IsWindowVisible(window) && (name == "CabinetWClass" || name == "ExploreWClass" || name == "ExplorerWClass"))
+    reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> FolderWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(CollectFolderWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+}  // namespace
+
+void CloseFolderWindows(DWORD appearMs) {
+  WaitUntil([] { return !FolderWindows().empty(); }, appearMs);
+  for (HWND window : FolderWindows()) PostMessageW(window, WM_CLOSE, 0, 0);
+  WaitUntil([] { return FolderWindows().empty(); }, 5000);
 }
 
 // ---- A fixed drive through Wine's mount manager.

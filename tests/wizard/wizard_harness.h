@@ -149,6 +149,11 @@ class Wizard {
   HWND main_ = nullptr;
 };
 
+// Closes the shell's folder windows (the installation opens one on the shortcut folder), as
+// the user would, waiting up to `appearMs` for one to show. A folder window belongs to a shell
+// process of its own, which would otherwise outlive the tests and keep their output open.
+void CloseFolderWindows(DWORD appearMs);
+
 // ---- A fixed drive of the Wine prefix, added and removed through Wine's mount manager.
 
 class ExtraDrive {

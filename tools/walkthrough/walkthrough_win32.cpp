@@ -2,11 +2,12 @@
 // Next would, and saves a picture of the window on each page. The demo and the screenshot
 // scripts use it where nobody is at the screen.
 //
-//   walkthrough.exe OUTPUT-FOLDER [--language N] [--pages LIST] [--keep-open]
+//   walkthrough.exe OUTPUT-FOLDER [--language N] [--pages LIST] [--setup NAME.exe]
 //
 // --language N picks entry N of the language list on page 1 first; --pages 1,2 saves only those
 // pages (all seven by default) and stops after the last of them; the pictures are
-// OUTPUT-FOLDER\pageN.bmp. The exit status is 0 when every page was reached.
+// OUTPUT-FOLDER\pageN.bmp; --setup walks another setup program beside it. It prints how long
+// the copying page was shown. The exit status is 0 when every page was reached.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +24,7 @@ struct Options {
   int language = -1;
   bool pages[8] = {false, true, true, true, true, true, true, true};
   int lastPage = 7;
+  const char* setup = "setup.exe";
 };
 
 struct Search {
@@ -133,7 +135,9 @@ int PageShown(HWND main) {
 // Waits until the wizard leaves page `from`; returns the page it went to (0 on a time-out).
 // Polls often, so that a short stay on the copying page is still seen.
 int WaitForPageAfter(HWND main, int from) {
-  for (int i = 0; i < 30000; ++i) {
+  const DWORD start = GetTickCount();
+  const DWORD limit = from == 6 ? 600000 : 30000;  // a large payload copies for minutes
+  while (GetTickCount() - start < limit) {
     const int page = PageShown(main);
     if (page != from && page != 0) return page;
     Sleep(2);
@@ -154,6 +158,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
           if (*p - '0' > options->lastPage) options->lastPage = *p - '0';
         }
       }
+    } else if (std::strcmp(argv[i], "--setup") == 0 && i + 1 < argc) {
+      options->setup = argv[++i];
     } else if (!options->folder) {
       options->folder = argv[i];
     } else {
@@ -173,7 +179,8 @@ int main(int argc, char** argv) {
   }
   char setup[MAX_PATH];
   GetModuleFileNameA(nullptr, setup, sizeof setup);
-  std::strcpy(std::strrchr(setup, '\\') + 1, "setup.exe");
+  std::snprintf(std::strrchr(setup, '\\') + 1, MAX_PATH - (std::strrchr(setup, '\\') + 1 - setup),
+                "%s", options.setup);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
@@ -191,12 +198,16 @@ int main(int argc, char** argv) {
                  reinterpret_cast<LPARAM>(combo));
   }
   int page = 1;
+  DWORD copyStart = 0;
   while (page >= 1) {
     Capture(main, options, page);
     if (page >= options.lastPage) break;
     // The copying page moves on by itself; every other page by Next.
     if (page != 6) PostMessageA(Control(main, kNextId), BM_CLICK, 0, 0);
+    const int from = page;
     page = WaitForPageAfter(main, page);
+    if (page == 6 || (from == 5 && page == 7)) copyStart = GetTickCount();
+    if (page == 7 && copyStart) std::printf("copying page shown for %lu ms\n", GetTickCount() - copyStart);
   }
   // Leave without starting the product: Finish with the launch box cleared, or close.
   if (page == 7) {
