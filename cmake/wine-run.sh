@@ -5,8 +5,9 @@
 here=$(cd "$(dirname "$0")/.." && pwd)
 WINEPREFIX=${QX_WINEPREFIX:-$here/build/wineprefix}
 WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko download prompts on a new prefix: the network is closed and nobody clicks.
-WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono or Gecko download prompts on a new prefix (the network is closed and nobody clicks),
+# and no menu entries on the host for the shortcuts an installation makes.
+WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 mkdir -p "$WINEPREFIX"
 

@@ -6,7 +6,9 @@
 # waits for them forever.
 export WINEPREFIX=${QX_WINEPREFIX:-$PWD/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono or Gecko prompts (the network is closed), and no menu entries written into the host's
+# desktop for the shortcuts an installation makes.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export QX_WINEPREFIX=$WINEPREFIX
 
 wine_session_xvfb=
@@ -20,8 +22,18 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 mkdir -p "$WINEPREFIX"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # A new prefix: after its first boot some services (RpcSs) may not answer until the server
+  # has been started afresh, and every program would then wait for them.
+  wineboot -i </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  # Without a window manager, closing a top-level window waits for one unless Wine manages
+  # the windows itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
-wineboot -i </dev/null >/dev/null 2>&1 || true
+wineboot </dev/null >/dev/null 2>&1 || true
 
 end_wine_session() {
   wineserver -k </dev/null >/dev/null 2>&1 || true

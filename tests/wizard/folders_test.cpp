@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "wizard/screen_compare.h"
 #include "wizard/wizard_group.h"
 
 namespace wizard {
@@ -21,7 +22,9 @@ std::string ProgramFiles() {
   return std::string(windows, 3) + "Program Files";
 }
 
-std::string ProbeFolder() { return ProgramFiles() + "\\" + kProbeName; }
+std::string ProbeFolder() {
+  return ProgramFiles() + "\\" + kProbeName;
+}
 
 // The folder that becomes an extra fixed drive: beside the build's packages.
 std::string ExtraDriveFolder() {
@@ -36,7 +39,9 @@ std::string Programs() {
 }
 
 // Enough folders below Programs to fill the shortcut list below the selected entry.
-std::string ProgramsProbe(int i) { return Programs() + "\\" + kProbeName + std::to_string(i); }
+std::string ProgramsProbe(int i) {
+  return Programs() + "\\" + kProbeName + std::to_string(i);
+}
 constexpr int kProgramsProbes = 6;
 
 struct ExpectedEntry {
@@ -55,13 +60,16 @@ std::vector<ExpectedEntry> Components(const std::string& path) {
   return entries;
 }
 
-int ChainLength(const std::string& path) { return int(Components(path).size()); }
+int ChainLength(const std::string& path) {
+  return int(Components(path).size());
+}
 
 // A path's chain of components, then its subfolders one level deeper, as the list shows them.
 std::vector<ExpectedEntry> FolderChain(const std::string& path) {
   std::vector<ExpectedEntry> entries = Components(path);
   const int depth = int(entries.size());
-  for (const std::string& name : Subfolders(path)) entries.push_back({name, depth});
+  for (const std::string& name : Subfolders(path))
+    entries.push_back({name, depth});
   return entries;
 }
 
@@ -71,7 +79,8 @@ class WizardFolders : public WizardGroup {
     CreateDirectoryA(ProbeFolder().c_str(), nullptr);
     CreateDirectoryA((ProbeFolder() + "\\Alpha").c_str(), nullptr);
     CreateDirectoryA((ProbeFolder() + "\\Beta").c_str(), nullptr);
-    for (int i = 1; i <= kProgramsProbes; ++i) CreateDirectoryA(ProgramsProbe(i).c_str(), nullptr);
+    for (int i = 1; i <= kProgramsProbes; ++i)
+      CreateDirectoryA(ProgramsProbe(i).c_str(), nullptr);
     drive_.reset(new ExtraDrive(ExtraDriveFolder()));
     if (drive_->letter()) CreateDirectoryA((drive_->root() + "Alpha").c_str(), nullptr);
     StartWizard();
@@ -79,10 +88,13 @@ class WizardFolders : public WizardGroup {
   static void TearDownTestSuite() {
     EndWizard();
     drive_.reset();
+    RemoveDirectoryA(HostPath(ExtraDriveFolder() + "/Alpha").c_str());
+    RemoveDirectoryA(HostPath(ExtraDriveFolder()).c_str());
     RemoveDirectoryA((ProbeFolder() + "\\Alpha").c_str());
     RemoveDirectoryA((ProbeFolder() + "\\Beta").c_str());
     RemoveDirectoryA(ProbeFolder().c_str());
-    for (int i = 1; i <= kProgramsProbes; ++i) RemoveDirectoryA(ProgramsProbe(i).c_str());
+    for (int i = 1; i <= kProgramsProbes; ++i)
+      RemoveDirectoryA(ProgramsProbe(i).c_str());
   }
 
   static void ExpectEntries(HWND list, const std::vector<ExpectedEntry>& expected) {
@@ -128,6 +140,21 @@ class WizardFolders : public WizardGroup {
         << Narrow(shown) << " for " << root << ", free " << FormatBytes(free);
   }
 
+  // The entry's background as painted, far right of its text: the owner-drawn list paints the
+  // selection by focus (COLOR_HIGHLIGHT with the focus, COLOR_BTNFACE without) and a disabled
+  // list all on COLOR_BTNFACE.
+  static ::testing::AssertionResult EntryPaintedIn(HWND list, int index, int colorIndex) {
+    RECT item = {};
+    Ask(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    const POINT inside = {item.right - 4, (item.top + item.bottom) / 2};
+    COLORREF shown = 0;
+    if (WaitUntil([&] { return (shown = ScreenColor(list, inside)) == GetSysColor(colorIndex); },
+                  2000))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "entry " << index << " is painted " << std::hex << shown
+                                         << ", not " << GetSysColor(colorIndex);
+  }
+
   static std::unique_ptr<ExtraDrive> drive_;
 };
 
@@ -139,6 +166,8 @@ TEST_F(WizardFolders, InstallListStartsAtProgramFiles) {
   EXPECT_EQ(Ask(List(), LB_GETCURSEL), 1);
   EXPECT_EQ(Ask(List(), LB_GETTOPINDEX), 0);
   EXPECT_EQ(Text(Edit()), Widen(ProgramFiles() + "\\Quintaxel"));
+  EXPECT_TRUE(EntryPaintedIn(List(), 0, COLOR_WINDOW));
+  EXPECT_TRUE(EntryPaintedIn(List(), 1, COLOR_BTNFACE)) << "selected, without the focus";
 }
 
 TEST_F(WizardFolders, DriveSelectorOffersTheFixedDrivesButNotZ) {
@@ -175,6 +204,8 @@ TEST_F(WizardFolders, SelectingAnEntryComposesItsFolderAndTheLeafName) {
   EXPECT_TRUE(ChooseEntry(IndexOf(List(), kProbeName), ProbeFolder() + "\\Quintaxel"));
   EXPECT_TRUE(ChooseEntry(1, ProgramFiles() + "\\Quintaxel"));
   ExpectEntries(List(), FolderChain(ProgramFiles()));
+  EXPECT_TRUE(EntryPaintedIn(List(), 1, COLOR_HIGHLIGHT)) << "selected, with the focus";
+  EXPECT_TRUE(EntryPaintedIn(List(), 0, COLOR_WINDOW));
 }
 
 TEST_F(WizardFolders, DoubleClickOpensTheFolderAndKeepsThePath) {
@@ -199,8 +230,7 @@ TEST_F(WizardFolders, TypedTextOnlyGivesTheLeafName) {
   wizard_->SetEditText(Edit(), L"D:\\Games\\Foo");
   // The install folder stays as it was until the next selection, as the summary shows.
   ASSERT_TRUE(GoToPage(5));
-  EXPECT_NE(Text(PanelChild(5, 1)).find(Widen(ProgramFiles() + "\\Quintaxel'")),
-            std::wstring::npos)
+  EXPECT_NE(Text(PanelChild(5, 1)).find(Widen(ProgramFiles() + "\\Quintaxel'")), std::wstring::npos)
       << Narrow(Text(PanelChild(5, 1)));
   ASSERT_TRUE(GoToPage(3));
   EXPECT_EQ(Text(Edit()), L"D:\\Games\\Foo");
@@ -238,12 +268,31 @@ TEST_F(WizardFolders, CreateShortcutsCheckBoxEnablesTheShortcutFolder) {
   EXPECT_FALSE(IsWindowEnabled(Control(kShortcutEditId)));
   EXPECT_TRUE(IsWindowEnabled(Control(kDesktopShortcutId)));
   EXPECT_TRUE(IsChecked(Control(kDesktopShortcutId)));
+  EXPECT_TRUE(EntryPaintedIn(Control(kShortcutListId), ChainLength(Programs()), COLOR_BTNFACE));
 
   wizard_->Click(check);
   ASSERT_TRUE(WaitUntil([&] { return IsChecked(check); }));
   Settle(wizard_->main());
   EXPECT_TRUE(IsWindowEnabled(Control(kShortcutListId)));
   EXPECT_TRUE(IsWindowEnabled(Control(kShortcutEditId)));
+  EXPECT_TRUE(EntryPaintedIn(Control(kShortcutListId), ChainLength(Programs()), COLOR_WINDOW));
+}
+
+// A leaf name that would make the path longer than 259 bytes composes nothing: the install
+// folder and the edit stay as they were, and nothing overruns.
+TEST_F(WizardFolders, OverlongLeafNameComposesNothing) {
+  ASSERT_TRUE(GoToPage(3));
+  const std::wstring overlong(250, L'x');
+  wizard_->SetEditText(Edit(), overlong);
+  wizard_->ClickListEntry(List(), 1);
+  Settle(wizard_->main());
+  EXPECT_EQ(Text(Edit()), overlong);
+  ASSERT_TRUE(GoToPage(5));
+  EXPECT_NE(Text(PanelChild(5, 1)).find(Widen(ProgramFiles() + "\\Quintaxel'")),
+            std::wstring::npos);
+  ASSERT_TRUE(GoToPage(3));
+  wizard_->SetEditText(Edit(), L"Quintaxel");
+  EXPECT_TRUE(ChooseEntry(1, ProgramFiles() + "\\Quintaxel"));
 }
 
 TEST_F(WizardFolders, ChangingTheDriveMovesTheListToItsRoot) {

@@ -20,11 +20,10 @@ struct KeyedWindow {
 
 // Every text the reload sets from a key, by page and position.
 const KeyedWindow kReloadedTexts[] = {
-    {"0_01", 0, 0},    {"1_00", 0, 1},    {"1_01", 1, 0},    {"1_02", 1, 1},
-    {"2_01", 2, 0},    {"2_02", 2, 2},    {"3_01", 3, 1},    {"3_02", 3, 2},
-    {"3_03", 3, 3},    {"4_01", 4, 0},    {"4_02", 4, 3},    {"5_01", 5, 0},
-    {"5_02", 5, 1},    {"5_03", 5, 2},    {"6_01", 6, 0},    {nullptr, 6, 1},
-    {nullptr, 6, 2},   {"7_01", 7, 0},    {"7_02", 7, 1},    {"7_03", 7, 2},
+    {"0_01", 0, 0},  {"1_00", 0, 1},  {"1_01", 1, 0}, {"1_02", 1, 1}, {"2_01", 2, 0},
+    {"2_02", 2, 2},  {"3_01", 3, 1},  {"3_02", 3, 2}, {"3_03", 3, 3}, {"4_01", 4, 0},
+    {"4_02", 4, 3},  {"5_01", 5, 0},  {"5_02", 5, 1}, {"5_03", 5, 2}, {"6_01", 6, 0},
+    {nullptr, 6, 1}, {nullptr, 6, 2}, {"7_01", 7, 0}, {"7_02", 7, 1}, {"7_03", 7, 2},
 };
 
 class RussianWizard : public WizardGroup {
@@ -45,11 +44,13 @@ class RussianWizard : public WizardGroup {
   // Everything the reload must leave as it was.
   static std::vector<std::wstring> UntouchedState() {
     std::vector<std::wstring> state;
-    for (const Entry& entry : ComboEntries(Control(kLanguageListId))) state.push_back(entry.text);
+    for (const Entry& entry : ComboEntries(Control(kLanguageListId)))
+      state.push_back(entry.text);
     for (int id : {kInstallListId, kShortcutListId})
       for (const Entry& entry : ListEntries(Control(id)))
         state.push_back(entry.text + L"/" + std::to_wstring(entry.data));
-    for (int id : {kInstallEditId, kShortcutEditId}) state.push_back(Text(Control(id)));
+    for (int id : {kInstallEditId, kShortcutEditId})
+      state.push_back(Text(Control(id)));
     state.push_back(Text(PanelChild(3, 0)));  // the free space
     state.push_back(Text(PanelChild(3, 4)));  // the space required
     for (int id : {kCreateShortcutsId, kDesktopShortcutId, kLaunchId})
@@ -102,8 +103,8 @@ TEST_F(RussianWizard, NextAndBackBringBackThePageOneCaptions) {
 TEST_F(RussianWizard, SummaryIsFormattedFromTheNewLanguage) {
   ASSERT_EQ(section_, 1) << "runs after the reload";
   ASSERT_TRUE(GoToPage(5));
-  EXPECT_EQ(Text(PanelChild(5, 1)),
-            FillSlots(Shown("5_02"), {Text(Control(kInstallEditId)), Shown("5_04"), Shown("5_04")}));
+  EXPECT_EQ(Text(PanelChild(5, 1)), FillSlots(Shown("5_02"), {Text(Control(kInstallEditId)),
+                                                              Shown("5_04"), Shown("5_04")}));
 }
 
 TEST_F(RussianWizard, ConfirmationAsksInTheNewLanguage) {

@@ -10,7 +10,7 @@
 namespace wizard {
 namespace {
 
-constexpr int kMain = -1;  // a row's parent: the main window itself
+constexpr int kMain = -1;   // a row's parent: the main window itself
 constexpr int kAnyId = -1;  // a panel's child-window identifier is its brush
 
 enum class Height {
@@ -26,7 +26,9 @@ struct ExpectedText {
   bool checked;
   std::wstring value;
 };
-ExpectedText NoText() { return {false, L""}; }
+ExpectedText NoText() {
+  return {false, L""};
+}
 
 struct Row {
   const char* name;
@@ -90,10 +92,10 @@ class WizardLayout : public WizardGroup {
          Font::kBold},
         {"upper separator", kMain, 1, "Static", 5, 52, W - 10, 1, 0, kSeparator, 0, Value(""),
          Height::kEtchedLine, Font::kNone},
-        {"lower separator", kMain, 3, "Static", 5, H - 50, W - 10, 1, 0, kSeparator, 0,
-         Value(""), Height::kEtchedLine, Font::kNone},
-        {"Back", kMain, 10, "Button", W - 250, H - 30, 70, 24, kBackId, kPush, 0, Key("1_prev"),
-         M, D},
+        {"lower separator", kMain, 3, "Static", 5, H - 50, W - 10, 1, 0, kSeparator, 0, Value(""),
+         Height::kEtchedLine, Font::kNone},
+        {"Back", kMain, 10, "Button", W - 250, H - 30, 70, 24, kBackId, kPush, 0, Key("1_prev"), M,
+         D},
         {"Next", kMain, 11, "Button", W - 180, H - 30, 70, 24, kNextId, kDefaultPush, 0,
          Key("1_next"), M, D},
         {"Cancel", kMain, 12, "Button", W - 80, H - 30, 60, 24, kCancelId, kPush, 0,
@@ -129,10 +131,10 @@ class WizardLayout : public WizardGroup {
         {"3_03", 3, 3, "Static", 280, 65, 140, 15, 0, kLabel, 0, Key("3_03"), M, D},
         {"required space", 3, 4, "Static", 290, 45, 140, 15, 0, kLabel, 0, Value(RequiredSpace()),
          M, D},
-        {"install path edit", 3, 5, "Edit", 20, 30, 250, 20, kInstallEditId, kPathEdit,
-         kClientEdge, Value(DefaultInstallPath()), M, D},
-        {"drive selector", 3, 6, "ComboBox", 20, 144, 250, 170, kDriveSelectorId, kDriveSelector,
-         0, NoText(), Height::kWithDropDown, Font::kOwnerDrawn},
+        {"install path edit", 3, 5, "Edit", 20, 30, 250, 20, kInstallEditId, kPathEdit, kClientEdge,
+         Value(DefaultInstallPath()), M, D},
+        {"drive selector", 3, 6, "ComboBox", 20, 144, 250, 170, kDriveSelectorId, kDriveSelector, 0,
+         NoText(), Height::kWithDropDown, Font::kOwnerDrawn},
         {"install folder list", 3, 7, "ListBox", 20, 50, 250, 100, kInstallListId, kFolderList,
          kClientEdge, NoText(), Height::kWholeEntries, Font::kOwnerDrawn},
 
@@ -140,10 +142,10 @@ class WizardLayout : public WizardGroup {
          D},
         {"shortcut path edit", 4, 1, "Edit", 20, 30, W - 40, 20, kShortcutEditId, kPathEdit,
          kClientEdge, Value(DefaultShortcutPath()), M, D},
-        {"shortcut folder list", 4, 2, "ListBox", 20, 50, W - 40, 100, kShortcutListId,
-         kFolderList, kClientEdge, NoText(), Height::kWholeEntries, Font::kOwnerDrawn},
-        {"4_02", 4, 3, "Button", 20, 148, 380, 15, kDesktopShortcutId, kCheckBox, 0, Key("4_02"),
-         M, D},
+        {"shortcut folder list", 4, 2, "ListBox", 20, 50, W - 40, 100, kShortcutListId, kFolderList,
+         kClientEdge, NoText(), Height::kWholeEntries, Font::kOwnerDrawn},
+        {"4_02", 4, 3, "Button", 20, 148, 380, 15, kDesktopShortcutId, kCheckBox, 0, Key("4_02"), M,
+         D},
 
         {"5_01", 5, 0, "Static", 20, 10, 390, 55, 0, kLabel, 0, Key("5_01"), M, D},
         // The summary keeps its unformatted text until page 5 is entered.
@@ -153,12 +155,12 @@ class WizardLayout : public WizardGroup {
         {"6_01", 6, 0, "Static", 20, 10, 390, 35, 0, kLabel, 0, Key("6_01"), M, D},
         {"copy status", 6, 1, "Static", 20, 30, 390, 40, 0, kLabel, 0, Key("6_02"), M, D},
         {"copy file", 6, 2, "Static", 20, 90, 390, 15, 0, kLabel, 0, Value(""), M, D},
-        {"progress bar", 6, 3, "msctls_progress32", 20, 105, W - 40, 20, 0, kProgress, 0,
-         NoText(), M, Font::kNone},
+        {"progress bar", 6, 3, "msctls_progress32", 20, 105, W - 40, 20, 0, kProgress, 0, NoText(),
+         M, Font::kNone},
 
         {"7_01", 7, 0, "Static", 20, 10, 390, 35, 0, kLabel, 0, Key("7_01"), M, D},
-        {"launch check box", 7, 1, "Button", 20, 40, 380, 15, kLaunchId, kCheckBox, 0,
-         Key("7_02"), M, D},
+        {"launch check box", 7, 1, "Button", 20, 40, 380, 15, kLaunchId, kCheckBox, 0, Key("7_02"),
+         M, D},
         {"7_03", 7, 2, "Static", 20, 90, 390, 40, 0, kLabel, 0, Key("7_03"), M, D},
     };
   }
@@ -276,12 +278,14 @@ TEST_F(WizardLayout, StartsOnPageOneWithEverythingChecked) {
   EXPECT_EQ(wizard_->VisiblePage(), 1);
   EXPECT_TRUE(IsWindowVisible(wizard_->Panel(0)));
   EXPECT_FALSE(IsWindowEnabled(Control(kBackId)));
-  for (int id : {kBackId, kNextId, kCancelId}) EXPECT_TRUE(IsWindowVisible(Control(id))) << id;
+  for (int id : {kBackId, kNextId, kCancelId})
+    EXPECT_TRUE(IsWindowVisible(Control(id))) << id;
   EXPECT_TRUE(IsWindowEnabled(Control(kNextId)));
   EXPECT_TRUE(IsWindowEnabled(Control(kCancelId)));
   for (int id : {kCreateShortcutsId, kDesktopShortcutId, kLaunchId})
     EXPECT_TRUE(IsChecked(Control(id))) << id;
-  for (int id : {kShortcutListId, kShortcutEditId}) EXPECT_TRUE(IsWindowEnabled(Control(id)));
+  for (int id : {kShortcutListId, kShortcutEditId})
+    EXPECT_TRUE(IsWindowEnabled(Control(id)));
 
   HWND languages = Control(kLanguageListId);
   const std::vector<std::string> sections = texts_->Sections();
@@ -302,7 +306,8 @@ TEST_F(WizardLayout, PanelsPaintWithTheirOwnBrushes) {
   // seven pages share another.
   const LONG header = GetWindowLongA(wizard_->Panel(0), GWL_ID);
   for (int page = 1; page <= kPageCount; ++page) {
-    EXPECT_EQ(GetWindowLongA(wizard_->Panel(page), GWL_ID), GetWindowLongA(wizard_->Panel(1), GWL_ID));
+    EXPECT_EQ(GetWindowLongA(wizard_->Panel(page), GWL_ID),
+              GetWindowLongA(wizard_->Panel(1), GWL_ID));
     EXPECT_NE(GetWindowLongA(wizard_->Panel(page), GWL_ID), header);
   }
   Sleep(200);  // let the first paint reach the screen

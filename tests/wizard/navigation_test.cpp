@@ -45,8 +45,8 @@ class WizardNavigation : public WizardGroup {
   }
 
   static std::wstring Summary(const std::wstring& folder, bool shortcuts, bool desktop) {
-    return FillSlots(Shown("5_02"),
-                     {folder, Shown(shortcuts ? "5_04" : "5_05"), Shown(desktop ? "5_04" : "5_05")});
+    return FillSlots(Shown("5_02"), {folder, Shown(shortcuts ? "5_04" : "5_05"),
+                                     Shown(desktop ? "5_04" : "5_05")});
   }
 
   static std::wstring InstallPath() { return Text(Control(kInstallEditId)); }

@@ -75,7 +75,8 @@ std::vector<DWORD> CaptureClient(HWND window, SIZE* size) {
   BitBlt(memory, 0, 0, size->cx, size->cy, screen, origin.x, origin.y, SRCCOPY);
   GdiFlush();
   const DWORD* source = static_cast<const DWORD*>(bits);
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFF;
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = source[i] & 0xFFFFFF;
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);
@@ -129,8 +130,8 @@ HWND MakeTwin(HWND host, HWND control, const Twin& twin) {
   HWND made = CreateWindowExW(twin.exStyle, Widen(twin.windowClass).c_str(),
                               isCombo ? nullptr : text.c_str(), twin.style | WS_CHILD | WS_VISIBLE,
                               0, 0, client.right - client.left,
-                              twin.height ? twin.height : client.bottom - client.top, host,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+                              twin.height ? twin.height : client.bottom - client.top, host, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
   if (twin.font) SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(twin.font), FALSE);
   if (twin.checked) SendMessageW(made, BM_SETCHECK, BST_CHECKED, 0);
   if (isCombo) {
@@ -150,9 +151,9 @@ int PixelsDifferingFromTwin(HWND control, const Twin& twin) {
   hostBrush = CreateSolidBrush(twin.background);
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   // Far from the wizard, which the system places at the top left, and never activated.
-  HWND host = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHostClass, "", WS_POPUP,
-                              width - 420, height - 320, 420, 320, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND host =
+      CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHostClass, "", WS_POPUP, width - 420,
+                      height - 320, 420, 320, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND made = MakeTwin(host, control, twin);
   ShowWindow(host, SW_SHOWNOACTIVATE);
   UpdateWindow(host);
@@ -171,8 +172,7 @@ int PixelsDifferingFromTwin(HWND control, const Twin& twin) {
   for (int y = 0; y < shownSize.cy; ++y) {
     for (int x = 0; x < shownSize.cx; ++x) {
       const size_t i = size_t(y) * size_t(shownSize.cx) + size_t(x);
-      if (shown[i] != expected[i] && !IsCovered(covered, {origin.x + x, origin.y + y}))
-        ++differing;
+      if (shown[i] != expected[i] && !IsCovered(covered, {origin.x + x, origin.y + y})) ++differing;
     }
   }
   return differing;

@@ -16,10 +16,10 @@ struct Twin {
   const char* windowClass;
   DWORD style;
   DWORD exStyle;
-  HFONT font;             // null: no WM_SETFONT, the control's own default
-  COLORREF background;    // what the parent lends to static controls and paints itself
-  bool checked = false;   // for check boxes
-  int height = 0;         // the height to create it with; 0: the control's own
+  HFONT font;            // null: no WM_SETFONT, the control's own default
+  COLORREF background;   // what the parent lends to static controls and paints itself
+  bool checked = false;  // for check boxes
+  int height = 0;        // the height to create it with; 0: the control's own
 };
 // A combo box twin gets one entry, the control's window text, selected.
 

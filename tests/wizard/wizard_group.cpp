@@ -16,7 +16,9 @@ void WizardGroup::StartWizard() {
   if (!wizard_->Start(&startError_)) wizard_.reset();
 }
 
-void WizardGroup::EndWizard() { wizard_.reset(); }
+void WizardGroup::EndWizard() {
+  wizard_.reset();
+}
 
 void WizardGroup::SetUp() {
   if (!wizard_) GTEST_SKIP() << "the wizard did not start: " << startError_;

@@ -47,8 +47,8 @@ class WizardGroup : public ::testing::Test {
   static std::unique_ptr<Wizard> wizard_;
   static std::string startError_;
   static SetupTexts* texts_;
-  static int section_;        // the language section the wizard shows
-  static UINT codePage_;      // the code page the wizard converts its texts with
+  static int section_;    // the language section the wizard shows
+  static UINT codePage_;  // the code page the wizard converts its texts with
 };
 
 }  // namespace wizard

@@ -22,7 +22,9 @@ struct WindowSearch {
   HWND found;
 };
 
-bool HasClass(HWND window, const char* name) { return ClassName(window) == name; }
+bool HasClass(HWND window, const char* name) {
+  return ClassName(window) == name;
+}
 
 BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<WindowSearch*>(context);
@@ -66,13 +68,14 @@ void PostKey(HWND window, UINT key) {
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs,
-                           &result))
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs, &result))
     return 0;
   return LRESULT(result);
 }
 
-void Settle(HWND window) { Ask(window, WM_NULL); }
+void Settle(HWND window) {
+  Ask(window, WM_NULL);
+}
 
 std::wstring Text(HWND window) {
   const LRESULT length = Ask(window, WM_GETTEXTLENGTH);
@@ -88,8 +91,12 @@ std::string ClassName(HWND window) {
   return name;
 }
 
-DWORD Style(HWND window) { return DWORD(GetWindowLongA(window, GWL_STYLE)); }
-DWORD ExStyle(HWND window) { return DWORD(GetWindowLongA(window, GWL_EXSTYLE)); }
+DWORD Style(HWND window) {
+  return DWORD(GetWindowLongA(window, GWL_STYLE));
+}
+DWORD ExStyle(HWND window) {
+  return DWORD(GetWindowLongA(window, GWL_EXSTYLE));
+}
 
 RECT PlaceInParent(HWND window) {
   RECT place = {};
@@ -105,7 +112,9 @@ std::vector<HWND> Children(HWND parent) {
   return children;
 }
 
-bool IsChecked(HWND checkBox) { return Ask(checkBox, BM_GETCHECK) == BST_CHECKED; }
+bool IsChecked(HWND checkBox) {
+  return Ask(checkBox, BM_GETCHECK) == BST_CHECKED;
+}
 
 std::vector<Entry> ListEntries(HWND list) {
   std::vector<Entry> entries;
@@ -134,7 +143,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   while (!condition()) {
     if (GetTickCount() - start > timeoutMs) return false;
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&message);
     Sleep(20);
   }
   return true;
@@ -221,7 +231,8 @@ SetupTexts::SetupTexts()
 std::vector<std::string> SetupTexts::Sections() const {
   std::vector<std::string> names;
   const int count = CollectLanguageNames(text_.data(), int(text_.size()));
-  for (int i = 0; i < count; ++i) names.push_back(LanguageName(i));
+  for (int i = 0; i < count; ++i)
+    names.push_back(LanguageName(i));
   return names;
 }
 
@@ -334,7 +345,9 @@ HWND Wizard::Focus() const {
   return info.hwndFocus ? info.hwndFocus : main_;
 }
 
-void Wizard::PressKey(UINT key) const { PostKey(Focus(), key); }
+void Wizard::PressKey(UINT key) const {
+  PostKey(Focus(), key);
+}
 
 void Wizard::ClickListEntry(HWND list, int index, bool doubleClick) const {
   RECT client = {}, item = {};
@@ -355,14 +368,17 @@ void Wizard::ClickListEntry(HWND list, int index, bool doubleClick) const {
   Settle(list);
 }
 
-void Wizard::ComboDown(HWND combo) const { PostKey(combo, VK_DOWN); }
+void Wizard::ComboDown(HWND combo) const {
+  PostKey(combo, VK_DOWN);
+}
 
 void Wizard::SetEditText(HWND edit, const std::wstring& text) const {
   Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Wizard::Type(HWND edit, const std::wstring& text) const {
-  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+  for (wchar_t c : text)
+    PostMessageW(edit, WM_CHAR, c, 1);
   Settle(edit);
 }
 
@@ -390,7 +406,8 @@ namespace {
 
 BOOL CALLBACK CollectFolderWindow(HWND window, LPARAM context) {
   const std::string name = ClassName(window);
-  if (IsWindowVisible(window) && (name == "CabinetWClass" || name == "ExploreWClass" || name == "ExplorerWClass"))
+  if (IsWindowVisible(window) &&
+      (name == "CabinetWClass" || name == "ExploreWClass" || name == "ExplorerWClass"))
     reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
   return TRUE;
 }
@@ -405,7 +422,8 @@ std::vector<HWND> FolderWindows() {
 
 void CloseFolderWindows(DWORD appearMs) {
   WaitUntil([] { return !FolderWindows().empty(); }, appearMs);
-  for (HWND window : FolderWindows()) PostMessageW(window, WM_CLOSE, 0, 0);
+  for (HWND window : FolderWindows())
+    PostMessageW(window, WM_CLOSE, 0, 0);
   WaitUntil([] { return FolderWindows().empty(); }, 5000);
 }
 
@@ -431,9 +449,9 @@ constexpr DWORD kDefineUnixDrive =
 
 // Maps `letter` on to `unixFolder` as a fixed drive, or removes it when the folder is empty.
 bool DefineUnixDrive(char letter, const std::string& unixFolder) {
-  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
+  HANDLE manager =
+      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (manager == INVALID_HANDLE_VALUE) return false;
   std::vector<char> buffer(sizeof(UnixDriveRequest) + unixFolder.size() + 1, '\0');
   auto* request = reinterpret_cast<UnixDriveRequest*>(buffer.data());
