@@ -21,7 +21,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# A package can be recorded as installed with its files gone; the tools themselves must be there.
+for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-gcc-posix i686-w64-mingw32-windres \
+  i686-w64-mingw32-ar i686-w64-mingw32-ld; do
+  command -v "$tool" >/dev/null || reinstall=1
+done
+if [ -n "${reinstall:-}" ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall --no-install-recommends \
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 >/dev/null
 fi
 
 # The Russian wizard runs Wine under a Russian locale, whose code page is Windows-1251.

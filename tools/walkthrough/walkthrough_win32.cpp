@@ -145,6 +145,29 @@ int WaitForPageAfter(HWND main, int from) {
   return 0;
 }
 
+// The folder window that the shortcut step opens, closed as a user would close it: a virtual
+// desktop of Wine's stays up as long as any window is open on it.
+BOOL CALLBACK CloseFolderWindow(HWND window, LPARAM closed) {
+  char name[64];
+  if (GetClassNameA(window, name, sizeof name) &&
+      (std::strcmp(name, "ExplorerWClass") == 0 || std::strcmp(name, "CabinetWClass") == 0)) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (closed) *reinterpret_cast<bool*>(closed) = true;
+  }
+  return TRUE;
+}
+
+// The folder window opens a moment after the wizard asked for it; waits up to 5 s for it.
+void CloseFolderWindowWhenShown() {
+  for (int i = 0; i < 50; ++i) {
+    bool closed = false;
+    EnumWindows(CloseFolderWindow, reinterpret_cast<LPARAM>(&closed));
+    if (closed) break;
+    Sleep(100);
+  }
+  Sleep(300);
+}
+
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc) {
@@ -207,6 +230,7 @@ int main(int argc, char** argv) {
     const int from = page;
     page = WaitForPageAfter(main, page);
     if (page == 6 || (from == 5 && page == 7)) copyStart = GetTickCount();
+    if (page == 7) CloseFolderWindowWhenShown();  // it opens over the wizard
     if (page == 7 && copyStart) std::printf("copying page shown for %lu ms\n", GetTickCount() - copyStart);
   }
   // Leave without starting the product: Finish with the launch box cleared, or close.
@@ -217,5 +241,6 @@ int main(int argc, char** argv) {
     PostMessageA(main, WM_CLOSE, 0, 0);
   }
   WaitForSingleObject(process.hProcess, 10000);
+  EnumWindows(CloseFolderWindow, 0);
   return page >= options.lastPage ? 0 : 1;
 }
