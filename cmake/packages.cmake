@@ -16,7 +16,7 @@ add_custom_target(setup_package ALL DEPENDS ${QX_PACKAGE_DIR}/setup.pkg)
 if(WIN32)
   file(GLOB_RECURSE QX_PRODUCT_DATA CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/product/*.lng ${CMAKE_SOURCE_DIR}/product/help/*)
-  set(QX_PAYLOAD_PROGRAMS quintaxel)
+  set(QX_PAYLOAD_PROGRAMS quintaxel uninstall)
   add_custom_command(
     OUTPUT ${QX_PACKAGE_DIR}/payload.pkg
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_DIR}

@@ -1,0 +1,431 @@
+// The uninstall plan (uninstall_plan.h): text work over the log and memory for the steps; no
+// file system and no registry.
+#include "uninstall/uninstall_plan.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "install/install_text.h"
+
+namespace {
+
+constexpr char kSeparator = '\\';
+// The longest line the setup program writes is a folder line of a 259-byte folder, or a
+// registry line; a longer line is no line of it, and is passed over whole rather than cut.
+constexpr int kLogLineSize = 2 * kPathBufferSize;
+
+const char* const kProductKeys[2] = {kUninstallKeyPath, kSettingsKeyPath};
+const RegistryRoot kProductRoots[2] = {kLocalMachine, kCurrentUser};
+
+char FoldCase(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// The first `length` bytes of `a` and `b` are the same, ASCII letters folded.
+bool SameStart(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;  // also stops at the end of either
+  return true;
+}
+
+bool EndsWithFolded(const char* text, const char* ending) {
+  const size_t length = std::strlen(text), endingLength = std::strlen(ending);
+  return length >= endingLength && SameStart(text + length - endingLength, ending, endingLength);
+}
+
+// `path` is `above`, a separator and more: the text test alone, for paths already known to be
+// plain and for registry key paths.
+bool LiesBelow(const char* path, const char* above) {
+  const size_t length = std::strlen(above);
+  return SameStart(path, above, length) && path[length] == kSeparator && path[length + 1] != '\0';
+}
+
+bool LiesDirectlyIn(const char* path, const char* folder) {
+  return IsInsideFolder(path, folder) && !std::strchr(path + std::strlen(folder) + 1, kSeparator);
+}
+
+bool IsNameByte(char c) {
+  return static_cast<unsigned char>(c) >= 32 && !std::strchr("\\/:*?\"<>|", c);
+}
+
+// Passes over one name from `p`; null when it is not a plain name (uninstall_plan.h).
+const char* SkipName(const char* p) {
+  const char* start = p;
+  while (IsNameByte(*p))
+    ++p;
+  if (p == start || p[-1] == '.' || p[-1] == ' ') return nullptr;
+  return p;
+}
+
+// Passes over "\name" as often as it comes, at least once; null unless that reaches the end.
+bool AreNamesToTheEnd(const char* p) {
+  if (*p != kSeparator) return false;
+  while (*p == kSeparator) {
+    p = SkipName(p + 1);
+    if (!p) return false;
+  }
+  return *p == '\0';
+}
+
+int CountSeparators(const char* path) {
+  int count = 0;
+  for (; *path; ++path)
+    if (*path == kSeparator) ++count;
+  return count;
+}
+
+struct LogLine {
+  char text[kLogLineSize];
+  bool fits;   // false: longer than any line of the setup program; `text` is then empty
+  bool ended;  // a line end closed it
+};
+
+// Reads the line at *position and moves past it and every CR and LF after it (so empty lines
+// are passed over too). False at the end of the text or at a NUL byte.
+bool ReadLogLine(const char* text, int length, int* position, LogLine* line) {
+  const int start = *position;
+  if (start >= length || text[start] == '\0') return false;
+  int stop = start;
+  while (stop < length && text[stop] != '\0' && text[stop] != '\r' && text[stop] != '\n')
+    ++stop;
+  line->fits = stop - start < kLogLineSize;
+  const int kept = line->fits ? stop - start : 0;
+  std::memcpy(line->text, text + start, size_t(kept));
+  line->text[kept] = '\0';
+  line->ended = stop < length && (text[stop] == '\r' || text[stop] == '\n');
+  while (stop < length && (text[stop] == '\r' || text[stop] == '\n'))
+    ++stop;
+  *position = stop;
+  return true;
+}
+
+// A growing list of steps, or of shortcut folders: blocks from std::realloc.
+template <typename Item>
+bool Append(Item** items, int* count, int* capacity, const Item& item) {
+  if (*count == *capacity) {
+    const int grown = *capacity ? *capacity * 2 : 64;
+    void* block = std::realloc(*items, size_t(grown) * sizeof(Item));
+    if (!block) return false;
+    *items = static_cast<Item*>(block);
+    *capacity = grown;
+  }
+  (*items)[(*count)++] = item;
+  return true;
+}
+
+struct Folder {
+  char path[kPathBufferSize];
+};
+
+// What the pass over the log in its own order collects.
+struct LogPass {
+  const UninstallPlaces* places;
+  UninstallStep* steps;  // in log order, repeats included
+  int count, capacity;
+  Folder* shortcutFolders;
+  int shortcutCount, shortcutCapacity;
+  bool afterRegistry;  // the line before was a registry line that was taken
+  bool keyNamed[2];    // a line lay at or below the product key of that index
+  bool outOfMemory;
+  int taken, passedOver;
+  bool listsInstallFolder;
+};
+
+void AddStep(LogPass* pass, StepKind kind, RegistryRoot root, const char* path, int lastAt,
+             bool reported) {
+  UninstallStep step;
+  step.kind = kind;
+  step.root = root;
+  BoundedCopy(step.path, path, sizeof step.path);
+  step.lastAt = lastAt;
+  step.reported = reported;
+  if (!Append(&pass->steps, &pass->count, &pass->capacity, step)) pass->outOfMemory = true;
+}
+
+bool IsKeptFolder(const LogPass& pass, const char* folder) {
+  const UninstallPlaces& places = *pass.places;
+  for (int i = 0; i < places.keptFolderCount; ++i)
+    if (IsSamePath(folder, places.keptFolders[i])) return true;
+  return false;
+}
+
+// True when the line was taken (even if, like the install folder, it is left to the end).
+bool TakeFolderLine(LogPass* pass, char* line) {
+  line[std::strlen(line) - 1] = '\0';  // the folder line's backslash
+  const char* installFolder = pass->places->installFolder;
+  const bool shortcutFolder = pass->afterRegistry;
+  if (!IsPlainPath(line)) return false;
+  if (!shortcutFolder && !IsInsideFolder(line, installFolder) && !IsSamePath(line, installFolder))
+    return false;
+  if (shortcutFolder) {
+    Folder folder;
+    BoundedCopy(folder.path, line, sizeof folder.path);
+    if (!Append(&pass->shortcutFolders, &pass->shortcutCount, &pass->shortcutCapacity, folder))
+      pass->outOfMemory = true;
+  }
+  if (IsSamePath(line, installFolder)) {
+    pass->listsInstallFolder = true;
+  } else if (!IsKeptFolder(*pass, line)) {
+    AddStep(pass, kRemoveFolder, kLocalMachine, line, 0, !shortcutFolder);
+  }
+  return true;
+}
+
+bool IsShortcutFile(const LogPass& pass, const char* path) {
+  if (!EndsWithFolded(path, ".lnk") && !EndsWithFolded(path, ".url")) return false;
+  for (int i = 0; i < pass.shortcutCount; ++i)
+    if (LiesDirectlyIn(path, pass.shortcutFolders[i].path)) return true;
+  return false;
+}
+
+bool TakeFileLine(LogPass* pass, const char* line) {
+  const UninstallPlaces& places = *pass->places;
+  if (!IsPlainPath(line)) return false;
+  // uninstall.exe and the log go last, and by other means.
+  if (IsSamePath(line, places.programPath) || IsSamePath(line, places.logPath)) return true;
+  const bool desktopShortcut =
+      EndsWithFolded(line, ".lnk") && LiesDirectlyIn(line, places.desktopFolder);
+  if (!IsInsideFolder(line, places.installFolder) && !IsShortcutFile(*pass, line) &&
+      !desktopShortcut)
+    return false;
+  AddStep(pass, kDeleteFile, kLocalMachine, line, 0, true);
+  return true;
+}
+
+bool TakeRegistryLine(LogPass* pass, const char* line) {
+  RegistryName name;
+  if (!ParseRegistryLine(line, &name)) return false;
+  const int key = ProductKeyOf(name);
+  if (key < 0) return false;
+  pass->keyNamed[key] = true;
+  // The product key itself has no value above it that could be the product's.
+  if (IsSamePath(name.path, kProductKeys[key]))
+    AddStep(pass, kRemoveRegistryKey, name.root, name.path, 0, true);
+  else
+    AddStep(pass, kDeleteRegistryName, name.root, name.path, name.lastAt, true);
+  return true;
+}
+
+void TakeLine(LogPass* pass, LogLine* line) {
+  if (line->fits && line->text[0] == '\0') return;  // an empty line says nothing
+  bool taken = false, registry = false;
+  if (line->fits && line->ended) {
+    switch (LogLineKindOf(line->text)) {
+      case kFolderLine:
+        taken = TakeFolderLine(pass, line->text);
+        break;
+      case kFileLine:
+        taken = TakeFileLine(pass, line->text);
+        break;
+      case kRegistryLine:
+        taken = registry = TakeRegistryLine(pass, line->text);
+        break;
+    }
+  }
+  if (taken)
+    ++pass->taken;
+  else
+    ++pass->passedOver;
+  pass->afterRegistry = registry;
+}
+
+bool IsRegistryStep(const UninstallStep& step) {
+  return step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey;
+}
+
+// Both name the file system, or both the same registry root.
+bool SameSpace(const UninstallStep& a, const UninstallStep& b) {
+  return IsRegistryStep(a) == IsRegistryStep(b) && (!IsRegistryStep(a) || a.root == b.root);
+}
+
+bool SameStep(const UninstallStep& a, const UninstallStep& b) {
+  return a.kind == b.kind && SameSpace(a, b) && IsSamePath(a.path, b.path);
+}
+
+// `inner` is what keeps `outer` from being empty: a file or folder in a folder, a value or key
+// below a key.
+bool LiesWithin(const UninstallStep& inner, const UninstallStep& outer) {
+  return SameSpace(inner, outer) && LiesBelow(inner.path, outer.path);
+}
+
+// The log's steps from its last line to its first, each step once, at the place of its last
+// line: the latest installation is undone first.
+int ReverseWithoutRepeats(const UninstallStep* steps, int count, UninstallStep* out) {
+  int kept = 0;
+  for (int i = count - 1; i >= 0; --i) {
+    int same = 0;
+    while (same < kept && !SameStep(out[same], steps[i]))
+      ++same;
+    if (same < kept) {
+      out[same].reported = out[same].reported || steps[i].reported;  // made by one of them
+    } else {
+      out[kept++] = steps[i];
+    }
+  }
+  return kept;
+}
+
+// Puts each step after everything that lies within it, keeping the order otherwise: a step
+// moves to the place of the last step within it, and of steps at one place the deeper come
+// first. Every step within another at one place lies on one chain of folders (or keys), so depth
+// orders them.
+bool OrderContentsFirst(UninstallStep* steps, int count) {
+  if (count == 0) return true;
+  int* place = static_cast<int*>(std::malloc(size_t(count) * 2 * sizeof(int)));
+  UninstallStep* ordered = static_cast<UninstallStep*>(std::malloc(size_t(count) * sizeof *steps));
+  if (!place || !ordered) {
+    std::free(place);
+    std::free(ordered);
+    return false;
+  }
+  int* order = place + count;
+  for (int i = 0; i < count; ++i) {
+    place[i] = i;
+    for (int j = i + 1; j < count; ++j)
+      if (LiesWithin(steps[j], steps[i])) place[i] = j;
+  }
+  auto before = [&](int a, int b) {
+    if (place[a] != place[b]) return place[a] < place[b];
+    return CountSeparators(steps[a].path) > CountSeparators(steps[b].path);
+  };
+  for (int i = 0; i < count; ++i) {  // an insertion sort: stable, and the plan is short
+    int at = i;
+    for (; at > 0 && before(i, order[at - 1]); --at)
+      order[at] = order[at - 1];
+    order[at] = i;
+  }
+  for (int i = 0; i < count; ++i)
+    ordered[i] = steps[order[i]];
+  std::memcpy(steps, ordered, size_t(count) * sizeof *steps);
+  std::free(ordered);
+  std::free(place);
+  return true;
+}
+
+bool AddKeyTidying(UninstallPlan* plan, int* capacity, RegistryRoot root, const char* path) {
+  UninstallStep step;
+  step.kind = kRemoveRegistryKey;
+  step.root = root;
+  BoundedCopy(step.path, path, sizeof step.path);
+  step.lastAt = 0;
+  step.reported = false;
+  for (int i = 0; i < plan->count; ++i)
+    if (SameStep(plan->steps[i], step)) return true;
+  return Append(&plan->steps, &plan->count, capacity, step);
+}
+
+// The product keys that lines lay below, then the maker's key above the settings key, each
+// removed when empty: the settings key has no line of its own.
+bool AddKeysTidying(UninstallPlan* plan, const LogPass& pass) {
+  int capacity = plan->count;
+  for (int key = 0; key < 2; ++key)
+    if (pass.keyNamed[key] &&
+        !AddKeyTidying(plan, &capacity, kProductRoots[key], kProductKeys[key]))
+      return false;
+  if (!pass.keyNamed[1]) return true;
+  char maker[kPathBufferSize];
+  BoundedCopy(maker, kSettingsKeyPath,
+              size_t(std::strrchr(kSettingsKeyPath, kSeparator) - kSettingsKeyPath) + 1);
+  return AddKeyTidying(plan, &capacity, kCurrentUser, maker);
+}
+
+}  // namespace
+
+LogLineKind LogLineKindOf(const char* line) {
+  const size_t length = std::strlen(line);
+  if (length >= 2 && line[0] == '[' && line[length - 1] == ']') return kRegistryLine;
+  if (length > 0 && line[length - 1] == kSeparator) return kFolderLine;
+  return kFileLine;
+}
+
+bool IsPlainPath(const char* path) {
+  const char letter = FoldCase(path[0]);
+  if (letter >= 'a' && letter <= 'z' && path[1] == ':') return AreNamesToTheEnd(path + 2);
+  if (path[0] != kSeparator || path[1] != kSeparator) return false;
+  const char* server = SkipName(path + 2);
+  const char* share = server && *server == kSeparator ? SkipName(server + 1) : nullptr;
+  return share && AreNamesToTheEnd(share);
+}
+
+bool IsSamePath(const char* a, const char* b) {
+  const size_t length = std::strlen(a);
+  return std::strlen(b) == length && SameStart(a, b, length);
+}
+
+bool IsInsideFolder(const char* path, const char* folder) {
+  return IsPlainPath(path) && IsPlainPath(folder) && LiesBelow(path, folder);
+}
+
+const char* RegistryRootName(RegistryRoot root) {
+  return root == kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+bool ParseRegistryLine(const char* line, RegistryName* name) {
+  const size_t length = std::strlen(line);
+  if (LogLineKindOf(line) != kRegistryLine) return false;
+  const RegistryRoot roots[] = {kLocalMachine, kCurrentUser};
+  for (RegistryRoot root : roots) {
+    const char* rootName = RegistryRootName(root);
+    const size_t rootLength = std::strlen(rootName);
+    // "[", the root, a separator, at least one byte of path and "]".
+    if (length < rootLength + 4 || !SameStart(line + 1, rootName, rootLength) ||
+        line[rootLength + 1] != kSeparator)
+      continue;
+    const char* path = line + rootLength + 2;
+    const size_t pathLength = size_t(line + length - 1 - path);
+    if (pathLength >= sizeof name->path) return false;
+    std::memcpy(name->path, path, pathLength);
+    name->path[pathLength] = '\0';
+    if (name->path[0] == kSeparator || name->path[pathLength - 1] == kSeparator ||
+        std::strstr(name->path, "\\\\"))
+      return false;
+    name->root = root;
+    const char* last = std::strrchr(name->path, kSeparator);
+    name->lastAt = last ? int(last - name->path) + 1 : 0;
+    return true;
+  }
+  return false;
+}
+
+int ProductKeyOf(const RegistryName& name) {
+  for (int key = 0; key < 2; ++key)
+    if (name.root == kProductRoots[key] &&
+        (IsSamePath(name.path, kProductKeys[key]) || LiesBelow(name.path, kProductKeys[key])))
+      return key;
+  return -1;
+}
+
+bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& places,
+                        UninstallPlan* plan) {
+  *plan = UninstallPlan{nullptr, 0, 0, 0, false};
+  LogPass pass = {};
+  pass.places = &places;
+  LogLine line;
+  for (int position = 0; ReadLogLine(text, length, &position, &line);)
+    TakeLine(&pass, &line);
+  std::free(pass.shortcutFolders);
+
+  bool ok = !pass.outOfMemory;
+  if (ok && pass.count > 0) {
+    plan->steps = static_cast<UninstallStep*>(std::malloc(size_t(pass.count) * sizeof *pass.steps));
+    ok = plan->steps != nullptr;
+  }
+  if (ok) {
+    plan->count = ReverseWithoutRepeats(pass.steps, pass.count, plan->steps);
+    ok = OrderContentsFirst(plan->steps, plan->count) && AddKeysTidying(plan, pass);
+  }
+  std::free(pass.steps);
+  if (!ok) {
+    FreeUninstallPlan(plan);
+    return false;
+  }
+  plan->taken = pass.taken;
+  plan->passedOver = pass.passedOver;
+  plan->listsInstallFolder = pass.listsInstallFolder;
+  return true;
+}
+
+void FreeUninstallPlan(UninstallPlan* plan) {
+  std::free(plan->steps);
+  *plan = UninstallPlan{nullptr, 0, 0, 0, false};
+}

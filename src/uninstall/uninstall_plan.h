@@ -1,0 +1,118 @@
+// What the uninstaller makes of the install log: each line sorted into its kind, held against
+// the places that belong to the product, repeated lines dropped and the rest put into the order
+// of removal. Platform-neutral: product/uninstall/uninstall_win32.cpp only carries the steps out.
+//
+// The log is the setup program's (install/install_text.h), appended to by every installation
+// into the folder, so lines repeat. It may also be damaged or edited by hand, and no log may
+// make the uninstaller touch what is not the product's. A line is acted on only when it names
+//  - a file or folder inside the install folder (the folder of uninstall.exe);
+//  - a shortcut folder, that is a folder line right after a registry line (where the setup
+//    program writes it, after the settings key lines), or a ".lnk" or ".url" file directly in
+//    a shortcut folder named on an earlier line: the setup program makes nothing else there;
+//  - a ".lnk" file directly in the user's desktop folder;
+//  - a registry name at or below the uninstall key or the settings key.
+// Every other line is passed over. Paths compare without regard to the case of ASCII letters,
+// and only "plain" paths count at all: see IsPlainPath.
+#pragma once
+
+#include <cstddef>
+
+#include "folders/path_text.h"
+
+enum LogLineKind { kFolderLine, kFileLine, kRegistryLine };
+
+// The kind of a log line (without its line end), told by its form alone: a registry line begins
+// with "[" and ends with "]", a folder line ends with a backslash, every other line is a file
+// line.
+LogLineKind LogLineKindOf(const char* line);
+
+// True when `path` is a drive letter, a colon and one or more "\name", or \\server\share and
+// one or more "\name", and every name is one that Windows takes as it stands: not empty, no
+// control byte or any of / : * ? " < > | in it, not ending in a dot or a space. So ".", "..",
+// "...", ". ." and a doubled or trailing backslash are refused, and with them every way of
+// climbing out of a folder. A root alone (C:\) is not a plain path.
+bool IsPlainPath(const char* path);
+
+// ASCII letters compared without case, every other byte as it is.
+bool IsSamePath(const char* a, const char* b);
+
+// True when `path` lies below `folder`: both are plain and `path` is `folder`, a backslash and
+// more. A root is never plain, so nothing lies inside a root in this sense.
+bool IsInsideFolder(const char* path, const char* folder);
+
+enum RegistryRoot { kLocalMachine, kCurrentUser };
+
+// "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER", as the log writes them.
+const char* RegistryRootName(RegistryRoot root);
+
+struct RegistryName {
+  RegistryRoot root;
+  char path[kPathBufferSize];  // the whole name below the root, read as a key path
+  int lastAt;                  // where the last component of `path` starts: 0 for one component
+};
+
+// Reads "[" root "\" path "]". False unless the root is HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
+// (ASCII case ignored, as the registry does) and the path is not empty, has no empty component
+// and fits the buffer.
+bool ParseRegistryLine(const char* line, RegistryName* name);
+
+// Which of the two keys the setup program writes `name` lies at or below: 0 the uninstall key,
+// 1 the settings key, -1 neither. Components are whole: ...\Quintaxel2 is not below ...\Quintaxel.
+int ProductKeyOf(const RegistryName& name);
+
+enum StepKind {
+  kDeleteFile,
+  kRemoveFolder,  // only when it is empty: a file the user put there keeps it
+  // The value named by the last component, in the key above it; when that key has no such
+  // value, the whole name as a key, removed when it is empty.
+  kDeleteRegistryName,
+  kRemoveRegistryKey,  // only when it has neither values nor subkeys
+};
+
+struct UninstallStep {
+  StepKind kind;
+  RegistryRoot root;           // registry steps only
+  char path[kPathBufferSize];  // the file or folder (no trailing backslash), or the key path
+  int lastAt;                  // kDeleteRegistryName: where the value name starts in `path`
+  // Whether a failure is reported. Not for a shortcut folder, which the setup program logs
+  // whether or not it made it, nor for the keys tidied away at the end, which no line names.
+  bool reported;
+};
+
+struct UninstallPlaces {
+  const char* installFolder;  // the folder of uninstall.exe, without a trailing backslash
+  const char* programPath;    // uninstall.exe itself
+  const char* logPath;        // the log
+  const char* desktopFolder;  // the user's desktop, "" when unknown
+  // Folders never removed though a line names them: the user's own special folders (the
+  // desktop, the Start menu, ...), which the user may have picked as the shortcut folder.
+  const char* const* keptFolders;
+  int keptFolderCount;
+};
+
+struct UninstallPlan {
+  UninstallStep* steps;  // in the order of removal; null when there are none
+  int count;
+  // Lines acted on, repeats included: 0 for an empty log, or one whose every line was passed
+  // over, which then says nothing of what to remove.
+  int taken;
+  // Lines not acted on: outside the product's places, longer than any line the setup program
+  // writes, or the last line when it has no line end (the log was cut while it was written, so
+  // the line may name a shorter path, another file). Empty lines are not counted.
+  int passedOver;
+  // The log names the install folder itself, so an installation made it. It is removed at the
+  // very end, when empty, after uninstall.exe and the log; neither of those two, nor the folder,
+  // is a step of the plan (see uninstall_win32.cpp).
+  bool listsInstallFolder;
+};
+
+// Builds the plan from the log's text (`length` bytes; a NUL byte ends it): the lines in
+// reverse order, each line that several installations wrote once (at its last place in the
+// log), but every file, folder or key after what lies inside it, so that a folder comes after
+// its contents even when a later installation logged them. After them, the uninstall key and
+// the settings key when a line lay below them, and then "Software\Vorlen Software", each removed
+// when empty. False when memory ran out; the plan is then empty.
+bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& places,
+                        UninstallPlan* plan);
+
+void FreeUninstallPlan(UninstallPlan* plan);

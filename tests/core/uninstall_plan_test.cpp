@@ -1,0 +1,371 @@
+// The uninstaller's plan against logs that the setup program's own writers produce, repeated,
+// damaged and edited ones; and its command line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "install/install_text.h"
+#include "uninstall/uninstall_plan.h"
+#include "uninstall/uninstall_text.h"
+
+namespace {
+
+const std::string kQ = "C:\\Program Files\\Quintaxel";
+const std::string kDesktop = "C:\\Users\\me\\Desktop";
+const std::string kPrograms = "C:\\Users\\me\\Start Menu\\Programs";
+const std::string kShortcuts = kPrograms + "\\Quintaxel";
+const std::string kUninstallKey = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKeyPath;
+const std::string kSettingsKey = std::string("HKEY_CURRENT_USER\\") + kSettingsKeyPath;
+const std::string kMakerKey = "HKEY_CURRENT_USER\\Software\\Vorlen Software";
+
+struct Plan {
+  std::vector<std::string> steps;
+  int taken, passedOver;
+  bool listsInstallFolder;
+};
+
+std::string Describe(const UninstallStep& step) {
+  const std::string quiet = step.reported ? "" : " (quiet)";
+  const std::string path = step.path;
+  switch (step.kind) {
+    case kDeleteFile:
+      return "file " + path + quiet;
+    case kRemoveFolder:
+      return "folder " + path + quiet;
+    case kDeleteRegistryName:
+      return "value " + std::string(RegistryRootName(step.root)) + "\\" +
+             path.substr(0, size_t(step.lastAt) - 1) + " : " + path.substr(size_t(step.lastAt)) +
+             quiet;
+    case kRemoveRegistryKey:
+      return "key " + std::string(RegistryRootName(step.root)) + "\\" + path + quiet;
+  }
+  return "?";
+}
+
+Plan BuildPlan(const std::string& log) {
+  const std::string program = kQ + "\\uninstall.exe", logPath = kQ + "\\install.log";
+  const char* const kept[] = {kDesktop.c_str(), kPrograms.c_str()};
+  const UninstallPlaces places = {
+      kQ.c_str(), program.c_str(), logPath.c_str(), kDesktop.c_str(), kept, 2};
+  UninstallPlan plan;
+  EXPECT_TRUE(BuildUninstallPlan(log.data(), int(log.size()), places, &plan));
+  Plan result = {{}, plan.taken, plan.passedOver, plan.listsInstallFolder};
+  for (int i = 0; i < plan.count; ++i)
+    result.steps.push_back(Describe(plan.steps[i]));
+  FreeUninstallPlan(&plan);
+  return result;
+}
+
+// One installation's log as the setup program writes it, through its own line writers, with
+// the CR LF of its text-mode stream.
+std::string InstallationLog(bool folderIsNew, const char* shortcutFolder, const char* sc1) {
+  FILE* f = std::tmpfile();
+  if (folderIsNew) WriteFolderLine(f, kQ.c_str());
+  WriteFileLine(f, (kQ + "\\install.log").c_str());
+  WriteFileLine(f, (kQ + "\\quintaxel.exe").c_str());
+  if (folderIsNew) WriteFolderLine(f, (kQ + "\\help").c_str());
+  if (folderIsNew) WriteFolderLine(f, (kQ + "\\help\\english").c_str());
+  WriteFileLine(f, (kQ + "\\help\\english\\index.html").c_str());
+  WriteFileLine(f, (kQ + "\\uninstall.exe").c_str());
+  WriteFileLine(f, (kQ + "\\license.eng.txt").c_str());
+  WriteUninstallKeyLines(f);
+  WriteSettingsKeyLines(f);
+  if (shortcutFolder) {
+    WriteFolderLine(f, shortcutFolder);
+    WriteFileLine(f, (std::string(shortcutFolder) + "\\" + sc1 + ".lnk").c_str());
+    WriteFileLine(f, (std::string(shortcutFolder) + "\\Home page.url").c_str());
+  }
+  WriteFileLine(f, (kDesktop + "\\" + sc1 + ".lnk").c_str());
+  std::string text;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;)
+    text += c == '\n' ? std::string("\r\n") : std::string(1, char(c));
+  std::fclose(f);
+  return text;
+}
+
+std::vector<std::string> RegistrySteps() {
+  std::vector<std::string> steps;
+  for (const char* name :
+       {"width", "view", "top", "state", "left", "language", "height", "fullpath", "content"})
+    steps.push_back("value " + kSettingsKey + " : " + name);
+  steps.push_back("value " + kUninstallKey + " : UninstallString");
+  steps.push_back("value " + kUninstallKey + " : DisplayName");
+  steps.push_back("key " + kUninstallKey);
+  return steps;
+}
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const std::vector<std::string> kTidying = {"key " + kSettingsKey + " (quiet)",
+                                           "key " + kMakerKey + " (quiet)"};
+
+const std::vector<std::string> kShortcutSteps = {
+    "file " + kDesktop + "\\Quintaxel.lnk", "file " + kShortcuts + "\\Home page.url",
+    "file " + kShortcuts + "\\Quintaxel.lnk", "folder " + kShortcuts + " (quiet)"};
+
+TEST(UninstallPlan, UndoesAnInstallationInReverse) {
+  const Plan plan = BuildPlan(InstallationLog(true, kShortcuts.c_str(), "Quintaxel"));
+  const std::vector<std::string> files = {
+      "file " + kQ + "\\license.eng.txt", "file " + kQ + "\\help\\english\\index.html",
+      "folder " + kQ + "\\help\\english", "folder " + kQ + "\\help",
+      "file " + kQ + "\\quintaxel.exe"};
+  // uninstall.exe, the log and the install folder are no steps: they go after the process.
+  EXPECT_EQ(plan.steps, Concat(Concat(Concat(kShortcutSteps, RegistrySteps()), files), kTidying));
+  EXPECT_TRUE(plan.listsInstallFolder);
+  EXPECT_EQ(plan.passedOver, 0);
+  EXPECT_EQ(plan.taken, 24);
+
+  // Into a folder that was there before: the folder stays.
+  EXPECT_FALSE(BuildPlan(InstallationLog(false, nullptr, "Quintaxel")).listsInstallFolder);
+}
+
+TEST(UninstallPlan, RepeatedInstallationsAreUndoneOnce) {
+  const std::string first = InstallationLog(true, kShortcuts.c_str(), "Quintaxel");
+  const Plan once = BuildPlan(first);
+  const Plan twice = BuildPlan(first + InstallationLog(false, kShortcuts.c_str(), "Quintaxel"));
+  // Each line once, where the second installation wrote it; the folders that only the first
+  // made come after.
+  const std::vector<std::string> files = {
+      "file " + kQ + "\\license.eng.txt", "file " + kQ + "\\help\\english\\index.html",
+      "file " + kQ + "\\quintaxel.exe", "folder " + kQ + "\\help\\english",
+      "folder " + kQ + "\\help"};
+  EXPECT_EQ(twice.steps, Concat(Concat(Concat(kShortcutSteps, RegistrySteps()), files), kTidying));
+  EXPECT_EQ(twice.passedOver, 0);
+
+  // Another language names the shortcuts otherwise, and another folder was picked: both stay in
+  // the plan, the later installation's first. Paths repeat in any letter case.
+  const std::string other = kPrograms + "\\Vorlen";
+  const Plan mixed = BuildPlan(first + InstallationLog(false, other.c_str(), "\xD3\xE4\xE0\xEB"));
+  const auto at = [&](const std::string& step) {
+    return std::find(mixed.steps.begin(), mixed.steps.end(), step) - mixed.steps.begin();
+  };
+  EXPECT_EQ(at("file " + kDesktop + "\\\xD3\xE4\xE0\xEB.lnk"), 0);
+  EXPECT_LT(at("folder " + other + " (quiet)"), at("file " + kDesktop + "\\Quintaxel.lnk"));
+  EXPECT_LT(at("file " + kShortcuts + "\\Quintaxel.lnk"), at("folder " + kShortcuts + " (quiet)"));
+  EXPECT_EQ(mixed.steps.size(), once.steps.size() + 4);
+
+  const Plan cased = BuildPlan(kQ + "\\a.txt\r\nc:\\program files\\QUINTAXEL\\A.TXT\r\n");
+  EXPECT_EQ(cased.steps, std::vector<std::string>{"file c:\\program files\\QUINTAXEL\\A.TXT"});
+}
+
+TEST(UninstallPlan, FoldersAndKeysComeAfterWhatTheyHold) {
+  // The second installation made help\old again, but its payload no longer had old.txt in it;
+  // it also named a key that the first had filled.
+  const std::string key = "[" + kSettingsKey + "\\Recent";
+  const Plan plan =
+      BuildPlan(kQ + "\\help\\old\\\r\n" + kQ + "\\help\\old\\old.txt\r\n" + key + "\\one]\r\n" +
+                kQ + "\\help\\old\\\r\n" + kQ + "\\new.txt\r\n" + key + "]\r\n");
+  EXPECT_EQ(plan.steps,
+            Concat({"file " + kQ + "\\new.txt", "value " + kSettingsKey + "\\Recent : one",
+                    "value " + kSettingsKey + " : Recent", "file " + kQ + "\\help\\old\\old.txt",
+                    "folder " + kQ + "\\help\\old"},
+                   kTidying));
+}
+
+// Logs that are damaged or edited: what they name outside the product's places is passed over,
+// and the rest still goes.
+TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
+  const std::string registry = "[" + kSettingsKey + "\\language]\r\n";
+  const std::string language = "value " + kSettingsKey + " : language";
+  const std::string a = kQ + "\\a.txt\r\n";
+  const std::string fileA = "file " + kQ + "\\a.txt";
+  const struct {
+    const char* what;
+    std::string log;
+    std::vector<std::string> steps;
+    int passedOver;
+  } rows[] = {
+      {"empty log", "", {}, 0},
+      {"only line ends", "\r\n\r\n\n", {}, 0},
+      {"a file elsewhere", "C:\\Windows\\system32\\kernel32.dll\r\n" + a, {fileA}, 1},
+      {"cut in a line", a + kQ + "\\quintaxel.e", {fileA}, 1},
+      {"cut in a folder line", a + kQ + "\\help", {fileA}, 1},
+      {"a NUL ends the log", a + std::string(1, '\0') + "C:\\x.txt\r\n", {fileA}, 0},
+      {"a line longer than any of the setup's", kQ + "\\" + std::string(600, 'x') + "\r\n", {}, 1},
+      {"a folder above the install folder", "C:\\Program Files\\\r\n", {}, 1},
+      {"climbing out",
+       kQ + "\\..\\..\\Windows\\win.ini\r\n" + kQ + "\\..\\\r\n" + kQ + "\\help\\.\\..\\..\\x\r\n" +
+           kQ + "/../x\r\n" + kQ + "\\...\\x\r\n" + kQ + "\\. .\\x\r\n" + kQ + "\\\\x\r\n",
+       {},
+       7},
+      {"a sibling folder that starts alike", "C:\\Program Files\\Quintaxel2\\x.txt\r\n", {}, 1},
+      {"another registry key",
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Quintaxel]\r\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall]\r\n"
+       "[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel2\\language]\r\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Vorlen Software\\Quintaxel\\language]\r\n"
+       "[HKEY_CLASSES_ROOT\\Software\\Vorlen Software\\Quintaxel\\language]\r\n"
+       "[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\\\x]\r\n",
+       {},
+       6},
+      {"desktop files other than a .lnk in it",
+       kDesktop + "\\notes.txt\r\n" + kDesktop + "\\Quintaxel.url\r\n" + kDesktop +
+           "\\sub\\Quintaxel.lnk\r\n" + kDesktop + "\\Quintaxel.LNK\r\n",
+       {"file " + kDesktop + "\\Quintaxel.LNK"},
+       3},
+      {"a shortcut folder not after the registry lines",
+       kShortcuts + "\\\r\n" + kShortcuts + "\\Quintaxel.lnk\r\n",
+       {},
+       2},
+      {"a shortcut file before its folder, and others than .lnk or .url in it",
+       registry + kShortcuts + "\\x.lnk\r\n" + registry + kShortcuts + "\\\r\n" + kShortcuts +
+           "\\evil.exe\r\n" + kShortcuts + "\\sub\\y.lnk\r\n" + kShortcuts + "\\Help.URL\r\n",
+       Concat({"file " + kShortcuts + "\\Help.URL", "folder " + kShortcuts + " (quiet)", language},
+              kTidying),
+       3},
+      {"the desktop picked as the shortcut folder",
+       registry + kDesktop + "\\\r\n" + kDesktop + "\\Help.url\r\n",
+       Concat({"file " + kDesktop + "\\Help.url", language}, kTidying), 0},
+  };
+  for (const auto& row : rows) {
+    const Plan plan = BuildPlan(row.log);
+    EXPECT_EQ(plan.steps, row.steps) << row.what;
+    EXPECT_EQ(plan.passedOver, row.passedOver) << row.what;
+    EXPECT_EQ(plan.taken == 0, row.steps.empty()) << row.what;
+  }
+}
+
+TEST(UninstallPaths, PlainPathsOnly) {
+  const struct {
+    const char* path;
+    bool plain;
+  } rows[] = {
+      {"C:\\Program Files\\Quintaxel", true},
+      {"d:\\a\\b.txt", true},
+      {"C:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB", true},  // Windows-1251 letters
+      {"\\\\server\\share\\Quintaxel", true},
+      {"C:\\", false},
+      {"C:", false},
+      {"C:\\a\\", false},
+      {"C:\\a\\\\b", false},
+      {"C:\\a\\.\\b", false},
+      {"C:\\a\\..\\b", false},
+      {"C:\\a\\..", false},
+      {"C:\\a\\ ..", false},
+      {"C:\\a\\b.", false},
+      {"C:\\a\\b ", false},
+      {"C:/a", false},
+      {"C:\\a/b", false},
+      {"C:\\a\\b:c", false},
+      {"C:\\a\\*.txt", false},
+      {"C:\\a\\b\t", false},
+      {"\\\\server\\share", false},
+      {"\\\\?\\C:\\a", false},
+      {"\\\\.\\C:\\a", false},
+      {"\\a", false},
+      {"a\\b", false},
+      {"1:\\a", false},
+      {"", false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(IsPlainPath(row.path), row.plain) << row.path;
+
+  EXPECT_TRUE(IsInsideFolder("c:\\PROGRAM FILES\\quintaxel\\x", kQ.c_str()));
+  EXPECT_FALSE(IsInsideFolder(kQ.c_str(), kQ.c_str()));
+  EXPECT_FALSE(IsInsideFolder("C:\\a.txt", "C:\\")) << "a root holds nothing";
+  // Only ASCII letters are folded: other code pages' letters compare as they are.
+  EXPECT_FALSE(IsInsideFolder("C:\\\xCF\\x", "C:\\\xEF"));
+}
+
+TEST(UninstallRegistry, LinesIntoRootKeyAndName) {
+  const struct {
+    const char* line;
+    bool parsed;
+    RegistryRoot root;
+    const char* lastName;
+    int productKey;
+  } rows[] = {
+      {"[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaxel]",
+       true, kLocalMachine, "Quintaxel", 0},
+      {"[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\language]", true, kCurrentUser,
+       "language", 1},
+      {"[hkey_current_user\\SOFTWARE\\vorlen software\\QUINTAXEL\\a\\b]", true, kCurrentUser, "b",
+       1},
+      {"[HKEY_CURRENT_USER\\Software\\Vorlen Software]", true, kCurrentUser, "Vorlen Software", -1},
+      {"[HKEY_CURRENT_USER\\Software]", true, kCurrentUser, "Software", -1},
+      {"[HKEY_CURRENT_USER]", false, kCurrentUser, "", -1},
+      {"[HKEY_CURRENT_USER\\]", false, kCurrentUser, "", -1},
+      {"[HKEY_CURRENT_USER\\a\\]", false, kCurrentUser, "", -1},
+      {"[HKEY_CURRENT_USER\\\\a]", false, kCurrentUser, "", -1},
+      {"[HKEY_CURRENT_USERS\\a]", false, kCurrentUser, "", -1},
+      {"[HKCU\\Software\\Vorlen Software\\Quintaxel\\language]", false, kCurrentUser, "", -1},
+      {"HKEY_CURRENT_USER\\a", false, kCurrentUser, "", -1},
+  };
+  for (const auto& row : rows) {
+    RegistryName name;
+    ASSERT_EQ(ParseRegistryLine(row.line, &name), row.parsed) << row.line;
+    if (!row.parsed) continue;
+    EXPECT_EQ(name.root, row.root) << row.line;
+    EXPECT_STREQ(name.path + name.lastAt, row.lastName) << row.line;
+    EXPECT_EQ(ProductKeyOf(name), row.productKey) << row.line;
+  }
+}
+
+TEST(UninstallOptions, CommandLines) {
+  const struct {
+    const char* arguments;
+    UninstallMode mode;
+  } rows[] = {
+      {"", kAskFirst},
+      {"/quiet", kQuiet},
+      {"  /QUIET  ", kQuiet},
+      {"/quieter", kAskFirst},
+      {"/?", kAskFirst},
+      {"/finish", kBadFinish},
+      {"/finish 0 1 \"C:\\Q\\uninstall.exe\"", kBadFinish},
+      {"/finish 12 2 \"C:\\Q\\uninstall.exe\"", kBadFinish},
+      {"/finish 12 1 C:\\Q\\uninstall.exe", kBadFinish},
+      {"/finish 12 1 \"C:\\Q\\uninstall.exe", kBadFinish},
+      {"/finish 12 1 \"\"", kBadFinish},
+      {"/finish 12 1 \"C:\\Q\\uninstall.exe\" more", kBadFinish},
+      {"/finish 99999999999999999999 1 \"C:\\Q\\uninstall.exe\"", kBadFinish},
+      {"/finish 12 1 \"C:\\Q\\uninstall.exe\"", kFinish},
+  };
+  for (const auto& row : rows) {
+    UninstallOptions options;
+    ReadUninstallOptions(row.arguments, &options);
+    EXPECT_EQ(options.mode, row.mode) << row.arguments;
+  }
+}
+
+TEST(UninstallOptions, TheCopysCommandReadsBack) {
+  char command[600];
+  const std::string original = kQ + "\\uninstall.exe";
+  const char* copy = "C:\\Users\\me\\Local Settings\\Temp\\qxuninstall4242.exe";
+  for (const uintptr_t handle : {uintptr_t(1), uintptr_t(0x1F4), UINTPTR_MAX}) {
+    ASSERT_TRUE(
+        FormatFinishCommand(command, sizeof command, copy, handle, handle == 1, original.c_str()));
+    const char* arguments = SkipProgramName(command);
+    UninstallOptions options;
+    ReadUninstallOptions(arguments, &options);
+    EXPECT_EQ(options.mode, kFinish) << command;
+    EXPECT_EQ(options.waitHandle, handle);
+    EXPECT_EQ(options.removeFolder, handle == 1);
+    EXPECT_EQ(original, options.original);
+  }
+  EXPECT_FALSE(FormatFinishCommand(command, 40, copy, 1, true, original.c_str()));
+}
+
+TEST(UninstallReport, ListEndsInACutMarkWhenFull) {
+  static ReportList list = {};
+  AddReportItem(&list, "C:\\a.txt");
+  EXPECT_STREQ(list.text, "C:\\a.txt\n");
+  const std::string item(kReportListSize / 2, 'x');
+  AddReportItem(&list, item.c_str());
+  AddReportItem(&list, item.c_str());  // no room for this one
+  AddReportItem(&list, "C:\\b.txt");   // nor for any after it
+  EXPECT_EQ(list.count, 4);
+  EXPECT_EQ(std::string(list.text), "C:\\a.txt\n" + item + "\n...");
+  EXPECT_LT(std::strlen(list.text), sizeof list.text);
+}
+
+}  // namespace
