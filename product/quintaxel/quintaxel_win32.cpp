@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "lang/language.h"
+#include "product_language_win32.h"
 #include "startup.h"
 
 namespace {
@@ -19,8 +20,6 @@ namespace {
 // The lead's tests find the window by this class and the language's title.
 constexpr char kWindowClass[] = "Quintaxel main window";
 constexpr char kFallbackTitle[] = "Quintaxel";
-constexpr char kSettingsKey[] = "Software\\Vorlen Software\\Quintaxel";
-constexpr char kLanguageValue[] = "language";
 
 enum MenuId { kExitId = 100, kLargeTextId = 200, kContentsId = 300, kAboutId = 301 };
 
@@ -28,56 +27,6 @@ char programPath[MAX_PATH];  // the running executable, empty when its path did 
 bool largeText = false;
 HFONT headingFont = nullptr;
 HFONT textFont = nullptr;
-
-// The section name the installer stored, or null when there is none. The buffer holds the
-// longest section name, so a longer value (ERROR_MORE_DATA) names no section anyway.
-const char* ReadLanguageSetting(char* buffer, DWORD size) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return nullptr;
-  DWORD type = 0;
-  DWORD length = size - 1;
-  const LONG status = RegQueryValueExA(key, kLanguageValue, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(buffer), &length);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return nullptr;
-  // The installer counts the NUL in the data, but a value written without one must end too.
-  buffer[length] = '\0';
-  return buffer;
-}
-
-// The whole file in a block of its exact size, or null when it cannot be read or is empty.
-char* ReadWholeFile(const char* path, int* length) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) return nullptr;
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  std::fseek(file, 0, SEEK_SET);
-  char* text = size > 0 ? static_cast<char*>(std::malloc(size_t(size))) : nullptr;
-  if (text && std::fread(text, 1, size_t(size), file) != size_t(size)) {
-    std::free(text);
-    text = nullptr;
-  }
-  std::fclose(file);
-  *length = text ? int(size) : 0;
-  return text;
-}
-
-// Fills the StringTable from the chosen section. The table holds copies of the lines, so the
-// file's text is not needed afterwards.
-void LoadLanguage() {
-  char path[MAX_PATH];
-  int length = 0;
-  char* text = PathBesideModule(path, sizeof path, programPath, kLanguageFileName)
-                   ? ReadWholeFile(path, &length)
-                   : nullptr;
-  if (!text) return;
-  char setting[kMaxSectionNameLength + 3];
-  const int count = CollectLanguageNames(text, length);
-  const int index = ChooseLanguageIndex(ReadLanguageSetting(setting, sizeof setting), count);
-  if (count > 0) LoadLanguageSection(text, length, LanguageName(index));
-  std::free(text);
-}
 
 // The face and character set of the system's dialog font, at the two text sizes.
 HFONT CreateTextFont(LONG height, LONG weight) {
@@ -204,7 +153,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const DWORD length = GetModuleFileNameA(nullptr, programPath, sizeof programPath);
   if (length == 0 || length >= sizeof programPath) programPath[0] = '\0';
-  LoadLanguage();
+  LoadProductLanguage(programPath);
   CreateFonts();
   if (!RegisterMainWindowClass(instance)) return 1;
   const char* title = LookupText(kTitleKey);

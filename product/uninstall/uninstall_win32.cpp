@@ -34,10 +34,12 @@
 #include <cstring>
 
 #include "app/command_line.h"
+#include "app/dll_search_win32.h"
 #include "folders/path_text.h"
 #include "install/install_text.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
+#include "product_language_win32.h"
 #include "startup.h"
 #include "uninstall/uninstall_plan.h"
 #include "uninstall/uninstall_text.h"
@@ -50,7 +52,6 @@ namespace {
 
 enum ExitCode { kRemovedAll = 0, kDeclined = 1, kNoLog = 2, kSomeLeft = 3, kLinesPassedOver = 4 };
 
-constexpr char kLanguageValue[] = "language";
 constexpr char kCopyName[] = "qxuninstall";
 // How long the copy tries to delete the original: the system may hold the file of a process
 // that has just ended for a moment longer.
@@ -100,17 +101,6 @@ const char* Say(const Text& text) {
   return *value ? value : text.fallback;
 }
 
-// Setup programs are started from folders that anybody may write to, and the copy runs from the
-// temporary folder: DLLs are looked up in the system folder only. Older systems lack
-// SetDefaultDllDirectories, so it is bound at run time.
-void RestrictDllSearch() {
-  typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 bool IsGone(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -158,57 +148,6 @@ bool FindPlaces(Places* places) {
 UninstallPlaces PlanPlaces(const Places& places) {
   return {places.folder,  places.program,  places.log,
           places.desktop, places.keptList, kKeptFolderCount};
-}
-
-// The whole file in a block of its exact size, or null when it cannot be read or is empty.
-char* ReadWholeFile(const char* path, int* length) {
-  *length = 0;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  DWORD high = 0;
-  const DWORD size = GetFileSize(file, &high);
-  char* text = size != INVALID_FILE_SIZE && high == 0 && size > 0 && size < 0x7FFFFFFF
-                   ? static_cast<char*>(std::malloc(size))
-                   : nullptr;
-  DWORD read = 0;
-  if (text && (!ReadFile(file, text, size, &read, nullptr) || read != size)) {
-    std::free(text);
-    text = nullptr;
-  }
-  CloseHandle(file);
-  if (text) *length = int(size);
-  return text;
-}
-
-// The section name the setup program stored, or null when there is none.
-const char* ReadLanguageSetting(char* buffer, DWORD size) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return nullptr;
-  DWORD type = 0, length = size - 1;
-  const LONG status = RegQueryValueExA(key, kLanguageValue, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(buffer), &length);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return nullptr;
-  buffer[length] = '\0';  // a value stored without its NUL ends all the same
-  return buffer;
-}
-
-// Loaded before anything is removed: the value and the file are among what goes. The table
-// keeps copies of the lines.
-void LoadLanguage(const Places& places) {
-  char path[kPathBufferSize];
-  int length = 0;
-  char* text = PathBesideModule(path, sizeof path, places.program, kLanguageFileName)
-                   ? ReadWholeFile(path, &length)
-                   : nullptr;
-  if (!text) return;
-  char setting[kMaxSectionNameLength + 3];
-  const int count = CollectLanguageNames(text, length);
-  const int index = ChooseLanguageIndex(ReadLanguageSetting(setting, sizeof setting), count);
-  if (count > 0) LoadLanguageSection(text, length, LanguageName(index));
-  std::free(text);
 }
 
 bool DeleteOneFile(const char* path) {
@@ -407,7 +346,8 @@ int Uninstall(bool quiet) {
   const bool found = FindPlaces(&places);
   // No folder of the installation is held open as the current one while it is removed.
   if (places.temp[0]) SetCurrentDirectoryA(places.temp);
-  LoadLanguage(places);
+  // Loaded before anything is removed: the value and the file are among what goes.
+  LoadProductLanguage(places.program);
   if (!quiet && !Confirmed()) return kDeclined;
 
   int length = 0;
