@@ -17,7 +17,7 @@
 
 namespace {
 
-// The lead's tests find the window by this class and the language's title.
+// Tests find the window by this class and the language's title.
 constexpr char kWindowClass[] = "Quintaxel main window";
 constexpr char kFallbackTitle[] = "Quintaxel";
 

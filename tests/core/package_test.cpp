@@ -177,4 +177,28 @@ TEST(ShippedSetupPackage, HoldsTheLanguageFileAndBothLicences) {
   EXPECT_EQ(EntryDataSize(rus), 1595u);
 }
 
+TEST(ShippedPayloadPackage, HoldsTheProductFilesInInstallOrder) {
+  ASSERT_TRUE(LoadShippedPackages());
+  if (PackageSize(kPayloadPackage) == 0) GTEST_SKIP() << "this build makes no payload package";
+  ASSERT_EQ(PackageEntryCount(kPayloadPackage), 45);
+  EXPECT_EQ(NameAt(kPayloadPackage, 0), "quintaxel.lng");
+  EXPECT_EQ(NameAt(kPayloadPackage, 1), "quintaxel.exe");
+  EXPECT_EQ(NameAt(kPayloadPackage, 42), "uninstall.exe");
+  EXPECT_EQ(NameAt(kPayloadPackage, 43), "license.eng.txt");
+  EXPECT_EQ(NameAt(kPayloadPackage, 44), "license.rus.txt");
+  uint32_t total = 0;
+  for (int i = 0; i < 45; ++i) {
+    const std::string name = NameAt(kPayloadPackage, i);
+    if (i >= 2 && i < 42) {  // twenty help files of each language, English first
+      EXPECT_EQ(name.rfind(i < 22 ? "help\\english\\" : "help\\russian\\", 0), 0u) << name;
+    }
+    const PackageEntryHeader* header = nullptr;
+    ASSERT_NE(FindPackageEntry(kPayloadPackage, name.c_str(), &header), nullptr) << name;
+    total += uint32_t(name.size()) + 1 + 32 + EntryDataSize(header);
+  }
+  EXPECT_NE(FindPackageEntry(kPayloadPackage, "help\\english\\index.html", nullptr), nullptr);
+  EXPECT_NE(FindPackageEntry(kPayloadPackage, "help\\russian\\viewmenu.jpg", nullptr), nullptr);
+  EXPECT_EQ(total, PackageSize(kPayloadPackage));  // the walk ends exactly at the package end
+}
+
 }  // namespace

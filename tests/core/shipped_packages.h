@@ -1,6 +1,7 @@
 // Makes the shipped setup package (built by qxpack in this build) package 1, as setup.exe has
 // it: on Windows through LocatePackages over the test executable's own resources, natively by
-// reading the packed file.
+// reading the packed file. On Windows the payload package rides along as package 2; the native
+// build makes no payload (its programs are Windows programs), so there package 2 is absent.
 #pragma once
 
 bool LoadShippedPackages();

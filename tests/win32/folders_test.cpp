@@ -85,6 +85,20 @@ TEST_F(FoldersTest, LeavesAnExistingChainAsItIs) {
   EXPECT_FALSE(IsFolder((chain + "\\kept").c_str()));
 }
 
+// A path without a separator has no component to create: a bare name is not taken as a folder
+// of the current folder, nor a drive as anything at all.
+TEST_F(FoldersTest, PathsWithoutSeparatorCreateNothing) {
+  char previous[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(base_.c_str()));
+  CreateFolderChain("Quintaxel");
+  CreateFolderChain("C:");
+  CreateFolderChain("");
+  EXPECT_FALSE(Exists(base_ + "\\Quintaxel"));
+  EXPECT_FALSE(Exists(base_ + "\\C"));
+  SetCurrentDirectoryA(previous);
+}
+
 TEST_F(FoldersTest, FileInTheWayLeavesTheLevelsBelowMissing) {
   WriteFile(base_ + "\\blocked");
   CreateFolderChain((base_ + "\\blocked\\two\\three").c_str());

@@ -64,6 +64,16 @@ TEST_F(WizardNavigation, NextAndBackWalkPagesOneToFiveWithTheirTexts) {
   }
 }
 
+// Back is disabled on page 1, but a Back command can still arrive (posted by another program,
+// say): there is no page 0 to go to, so nothing changes.
+TEST_F(WizardNavigation, NoPageBeforeTheFirst) {
+  ASSERT_TRUE(GoToPage(1));
+  PostMessageW(wizard_->main(), WM_COMMAND, MAKEWPARAM(kBackId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Control(kBackId)));
+  ExpectNothingHappens(1);
+  ExpectPage(1);
+}
+
 TEST_F(WizardNavigation, EnterDoesNothing) {
   ASSERT_TRUE(GoToPage(1));
   wizard_->PressKey(VK_RETURN);
@@ -123,17 +133,23 @@ TEST_F(WizardNavigation, CopyMovesOnToTheLastPageWithOnlyFinishLeft) {
   EXPECT_TRUE(IsWindowVisible(Control(kCancelId)));
   EXPECT_TRUE(IsWindowEnabled(Control(kCancelId)));
   EXPECT_TRUE(IsChecked(Control(kLaunchId)));
+  // The hidden Back and Next took the captions of the last page's keys, which no section has.
+  EXPECT_EQ(Text(Control(kBackId)), L"");
+  EXPECT_EQ(Text(Control(kNextId)), L"");
   CloseFolderWindows(5000);  // the installation opened the shortcut folder
 }
 
-TEST_F(WizardNavigation, FinishWithoutLaunchEndsTheProgram) {
+// Esc is the Finish button on the last page; with the launch box unchecked nothing is started.
+TEST_F(WizardNavigation, EscFinishesWithoutLaunchWhenUnchecked) {
   ASSERT_EQ(wizard_->VisiblePage(), 7);
   wizard_->Click(kLaunchId);
   ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
-  wizard_->Click(kCancelId);
+  wizard_->PressKey(VK_ESCAPE);
   DWORD exitCode = 1;
-  ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "Finish did not end the program";
+  ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "Esc did not finish the program";
   EXPECT_EQ(exitCode, 0u);
+  Sleep(500);
+  EXPECT_EQ(FindWindowA("Quintaxel main window", nullptr), nullptr) << "the product was started";
 }
 
 // ---- Each of these ends its own run of the wizard.
