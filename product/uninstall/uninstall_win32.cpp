@@ -238,14 +238,14 @@ bool IsUninstallEntryStep(const UninstallStep& step) {
 }
 
 // Carries out the steps of the uninstall entry (`entry`) or all the others, in the plan's order.
-// True when an item of the product was left: a file or a registry name. A folder left is not
-// one: what keeps it may be the user's own.
+// True when an item of the product was left: a file or a registry value. A folder or key that
+// is not empty is not one: what keeps it may be the user's own.
 bool CarryOutSteps(const UninstallPlan& plan, bool entry, ReportList* left) {
   bool itemLeft = false;
   for (int i = 0; i < plan.count; ++i) {
     const UninstallStep& step = plan.steps[i];
     if (IsUninstallEntryStep(step) != entry || CarryOut(step)) continue;
-    if (step.kind != kRemoveFolder) itemLeft = true;
+    if (step.kind == kDeleteFile || step.kind == kDeleteRegistryName) itemLeft = true;
     if (!step.reported) continue;
     char text[kPathBufferSize];
     StepText(step, text);
