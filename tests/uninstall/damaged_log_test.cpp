@@ -122,14 +122,9 @@ TEST_F(UninstallDamagedLog, EmptyLogChangesNothing) {
 
   UninstallerRun run;
   ASSERT_TRUE(run.Start(UninstallString()));
-  HWND box = run.WaitForBox();
-  ASSERT_TRUE(box) << "no question";
-  ASSERT_TRUE(run.Answer(box, IDYES));
-  box = run.WaitForBox();
-  ASSERT_TRUE(box) << "no message about the log";
-  EXPECT_EQ(wizard::ReadConfirmation(box).text,
-            wizard::FillSlots(ProductText(0, "un_no_log"), {installation_.log()}));
-  ASSERT_TRUE(run.Answer(box, IDOK));
+  ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+  ExpectBox(run.AnswerBox(IDOK),
+            wizard::FillSlots(ProductText(0, "un_no_log"), {installation_.log()}), {IDOK});
   EXPECT_EQ(run.WaitForExit(), kNoLog);
   EXPECT_TRUE(run.LeftNoCopy());
   EXPECT_EQ(Differences(installed, TakeSystemState()), "");
@@ -146,15 +141,21 @@ TEST_F(UninstallDamagedLog, FileInUseIsLeftUntilTheNextRun) {
   const std::wstring held = installation_.folder + L"\\help\\english\\index.html";
   HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const std::wstring folder = installation_.folder;
   {
     UninstallerRun run;
-    const int exitCode = UninstallQuietly(&run);
+    ASSERT_TRUE(run.Start(UninstallString()));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    // The file first, then its folders, deepest first.
+    const std::wstring items =
+        held + L"\n" + folder + L"\\help\\english\\\n" + folder + L"\\help\\\n" + folder + L"\\\n";
+    ExpectBox(run.AnswerBox(IDOK), wizard::FillSlots(ProductText(0, "un_left"), {items}), {IDOK});
+    const int exitCode = run.WaitForExit();
     CloseHandle(file);
     EXPECT_EQ(exitCode, kSomeLeft);
     EXPECT_TRUE(run.LeftNoCopy());
   }
   const SystemState left = TakeSystemState();
-  const std::wstring folder = installation_.folder;
   const SystemState stays = ItemsAt({folder, folder + L"\\help", folder + L"\\help\\english", held,
                                      installation_.uninstaller(), installation_.log()});
   EXPECT_EQ(Differences(Joined(Joined(before, stays), UninstallEntryLines(left)), left), "")

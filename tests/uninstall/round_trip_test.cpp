@@ -25,31 +25,6 @@ class UninstallRoundTrip : public UninstallGroup {
     return {installation_.folder, notes, folder, drawing};
   }
 
-  // Answers the uninstaller's question with `answer`, after checking its texts.
-  void ExpectQuestion(UninstallerRun* run, int section, UINT codePage, int answer) {
-    HWND box = run->WaitForBox();
-    ASSERT_TRUE(box) << "the uninstaller asked nothing";
-    const wizard::Confirmation shown = wizard::ReadConfirmation(box);
-    EXPECT_EQ(shown.caption, ProductText(section, "un_title", codePage));
-    EXPECT_EQ(shown.text, ProductText(section, "un_confirm", codePage));
-    EXPECT_EQ(shown.buttons, (std::vector<int>{IDYES, IDNO}));
-    ASSERT_TRUE(run->Answer(box, answer));
-  }
-
-  // Reads the final message and dismisses it; its text.
-  std::wstring DismissFinalMessage(UninstallerRun* run, int section, UINT codePage) {
-    HWND box = run->WaitForBox();
-    if (!box) {
-      ADD_FAILURE() << "no final message";
-      return L"";
-    }
-    const wizard::Confirmation shown = wizard::ReadConfirmation(box);
-    EXPECT_EQ(shown.caption, ProductText(section, "un_title", codePage));
-    EXPECT_EQ(shown.buttons, std::vector<int>{IDOK});
-    EXPECT_TRUE(run->Answer(box, IDOK));
-    return shown.text;
-  }
-
   // The whole trip with the user's files, answered through the boxes in language `section`.
   void RoundTripWithUsersFiles(bool russian) {
     const int section = russian ? 1 : 0;
@@ -59,10 +34,11 @@ class UninstallRoundTrip : public UninstallGroup {
     const std::vector<std::wstring> kept = AddUsersFiles();
     const SystemState installed = TakeSystemState();
 
+    const std::wstring question = ProductText(section, "un_confirm", codePage);
     {  // No changes nothing.
       UninstallerRun run;
       ASSERT_TRUE(run.Start(UninstallString()));
-      ExpectQuestion(&run, section, codePage, IDNO);
+      ExpectBox(run.AnswerBox(IDNO), question, {IDYES, IDNO}, section, codePage);
       EXPECT_EQ(run.WaitForExit(), kDeclined);
       EXPECT_TRUE(run.LeftNoCopy());
       EXPECT_EQ(Differences(installed, TakeSystemState()), "");
@@ -70,11 +46,12 @@ class UninstallRoundTrip : public UninstallGroup {
 
     UninstallerRun run;
     ASSERT_TRUE(run.Start(UninstallString()));
-    ExpectQuestion(&run, section, codePage, IDYES);
-    const std::wstring message = DismissFinalMessage(&run, section, codePage);
+    ExpectBox(run.AnswerBox(IDYES), question, {IDYES, IDNO}, section, codePage);
     // The install folder stays for the user's files, and the message says so.
-    EXPECT_EQ(message, wizard::FillSlots(ProductText(section, "un_left", codePage),
-                                         {installation_.folder + L"\\\n"}));
+    ExpectBox(run.AnswerBox(IDOK),
+              wizard::FillSlots(ProductText(section, "un_left", codePage),
+                                {installation_.folder + L"\\\n"}),
+              {IDOK}, section, codePage);
     EXPECT_EQ(run.WaitForExit(), kSomeLeft);
     ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
     EXPECT_EQ(Differences(Joined(before, ItemsAt(kept)), TakeSystemState()), "");

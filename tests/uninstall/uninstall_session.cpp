@@ -113,6 +113,18 @@ std::wstring TempFolder() {
   return temp;
 }
 
+// The copies of uninstallers whose test ended before it could remove them: deleted, with
+// their scheduled deletion.
+void RemoveScheduledCopies() {
+  const std::vector<std::wstring> strings = PendingOperations();
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    const std::wstring name = strings[i].substr(strings[i].find_last_of(L'\\') + 1);
+    if (!strings[i + 1].empty() || _wcsnicmp(name.c_str(), L"qxuninstall", 11) != 0) continue;
+    DeleteFileW((TempFolder() + name).c_str());
+    DropPendingOperation(strings[i]);
+  }
+}
+
 std::wstring SpecialFolder(int id) {
   wchar_t folder[MAX_PATH] = L"";
   SHGetSpecialFolderPathW(nullptr, folder, id, FALSE);
@@ -230,6 +242,14 @@ HWND UninstallerRun::WaitForBox() const {
   return ::testing::AssertionFailure() << "the box stayed after a click on " << id;
 }
 
+wizard::Confirmation UninstallerRun::AnswerBox(int id) const {
+  HWND box = WaitForBox();
+  if (!box) return {};
+  wizard::Confirmation shown = wizard::ReadConfirmation(box);
+  if (!Answer(box, id)) shown.buttons.clear();
+  return shown;
+}
+
 int UninstallerRun::WaitForExit() {
   DWORD code = 0;
   if (WaitForSingleObject(process_.hProcess, 30000) != WAIT_OBJECT_0 ||
@@ -293,6 +313,16 @@ void UninstallGroup::SetUpTestSuite() {
 void UninstallGroup::TearDown() {
   EndWizard();
   RemoveInstallation(installation_);
+  RemoveScheduledCopies();
+}
+
+void UninstallGroup::ExpectBox(const wizard::Confirmation& box, const std::wstring& text,
+                               const std::vector<int>& buttons, int section, UINT codePage) {
+  ASSERT_FALSE(box.buttons.empty()) << "no box showed, or it did not close";
+  EXPECT_EQ(box.caption, ProductText(section, "un_title", codePage));
+  EXPECT_EQ(box.text, text);
+  EXPECT_EQ(box.buttons, buttons);
+  EXPECT_TRUE(box.hasIcon);
 }
 
 ::testing::AssertionResult UninstallGroup::Install(bool russian) {

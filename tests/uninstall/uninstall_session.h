@@ -58,6 +58,9 @@ class UninstallerRun {
   HWND WaitForBox() const;
   // Clicks the box's button `id` and waits until the box has gone.
   ::testing::AssertionResult Answer(HWND box, int id) const;
+  // Waits for the process's message box, reads it and clicks its button `id`: what the box
+  // showed, with no buttons when none showed or the click did not close it.
+  wizard::Confirmation AnswerBox(int id) const;
   // Waits for the process to end and gives its exit code (-1 when it did not end).
   int WaitForExit();
 
@@ -81,6 +84,11 @@ class UninstallGroup : public wizard::WizardGroup {
   static void SetUpTestSuite();
   void SetUp() override {}  // no wizard shared by the group
   void TearDown() override;
+
+  // The message box a run showed was the product's, in language `section` (0 English, 1
+  // Russian, shown in code page `codePage`), with `text` and the buttons `buttons`.
+  static void ExpectBox(const wizard::Confirmation& box, const std::wstring& text,
+                        const std::vector<int>& buttons, int section = 0, UINT codePage = CP_ACP);
 
   // Walks the wizard with its defaults (both shortcut kinds), in Russian with `russian`, and
   // finishes without starting the product.
