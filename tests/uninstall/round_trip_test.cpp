@@ -35,7 +35,7 @@ class UninstallRoundTrip : public UninstallGroup {
     const SystemState installed = TakeSystemState();
 
     const std::wstring question = ProductText(section, "un_confirm", codePage);
-    {  // No changes nothing.
+    {  // Answering No changes nothing.
       UninstallerRun run;
       ASSERT_TRUE(run.Start(UninstallString()));
       ExpectBox(run.AnswerBox(IDNO), question, {IDYES, IDNO}, section, codePage);
