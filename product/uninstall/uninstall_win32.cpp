@@ -11,7 +11,9 @@
 //   2  the log could not be read, or names nothing it could act on (empty, or every line passed
 //      over); nothing was changed, and uninstall.exe stays
 //   3  some items could not be removed: a file in use, a folder that still holds other files (the
-//      user's own), a registry entry it had no right to delete; the message names them
+//      user's own), a registry entry it had no right to delete; the message names them. When a
+//      file or registry entry of the product is among them, the uninstall entry, uninstall.exe
+//      and the log stay too, so that it can be run again to finish the job
 //   4  everything it acted on was removed, but some lines of the log were passed over: they name
 //      places outside the product's, are too long, or the last line was cut
 //
@@ -229,14 +231,34 @@ void StepText(const UninstallStep& step, char* text) {
     Compose(text, "%s\\%s", RegistryRootName(step.root), step.path);
 }
 
-void CarryOutPlan(const UninstallPlan& plan, ReportList* left) {
+// The uninstall entry is the only key the product has under HKEY_LOCAL_MACHINE.
+bool IsUninstallEntryStep(const UninstallStep& step) {
+  return (step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey) &&
+         step.root == kLocalMachine;
+}
+
+// Carries out the steps of the uninstall entry (`entry`) or all the others, in the plan's order.
+// True when an item of the product was left: a file or a registry value. A folder or key that
+// is not empty is not one: what keeps it may be the user's own.
+bool CarryOutSteps(const UninstallPlan& plan, bool entry, ReportList* left) {
+  bool itemLeft = false;
   for (int i = 0; i < plan.count; ++i) {
     const UninstallStep& step = plan.steps[i];
-    if (CarryOut(step) || !step.reported) continue;
+    if (IsUninstallEntryStep(step) != entry || CarryOut(step)) continue;
+    if (step.kind == kDeleteFile || step.kind == kDeleteRegistryName) itemLeft = true;
+    if (!step.reported) continue;
     char text[kPathBufferSize];
     StepText(step, text);
     AddReportItem(left, text);
   }
+  return itemLeft;
+}
+
+// The uninstall entry goes last, and only when nothing else of the product is left: otherwise
+// the entry, uninstall.exe and the log stay, so that the user can run the uninstaller again
+// from the list of installed programs once the file is no longer in use. True when they stay.
+bool CarryOutPlan(const UninstallPlan& plan, ReportList* left) {
+  return CarryOutSteps(plan, false, left) || CarryOutSteps(plan, true, left);
 }
 
 // True when the install folder holds nothing but uninstall.exe and the log, which the copy
@@ -362,9 +384,9 @@ int Uninstall(bool quiet) {
   }
 
   ReportList left = {};
-  CarryOutPlan(plan, &left);
-  const bool copyStarted = StartRemovalCopy(places, plan.listsInstallFolder);
-  if (!copyStarted) {
+  const bool keepSelf = CarryOutPlan(plan, &left);
+  const bool copyStarted = !keepSelf && StartRemovalCopy(places, plan.listsInstallFolder);
+  if (!keepSelf && !copyStarted) {
     AddReportItem(&left, places.program);
     AddReportItem(&left, places.log);
   }

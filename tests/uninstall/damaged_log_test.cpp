@@ -1,0 +1,168 @@
+// The uninstaller after a real installation whose log was then damaged or edited, and with a
+// file of the product held open: it touches nothing outside the product's places, undoes the
+// rest, and its exit code says what it passed over or left.
+#include <shlwapi.h>
+
+#include "uninstall/system_state.h"
+#include "uninstall/uninstall_session.h"
+
+namespace uninstall_test {
+namespace {
+
+using wizard::Narrow;
+
+constexpr wchar_t kForeignKey[] = L"Software\\QxUninstallForeign";
+// A sibling of the uninstall entry whose name begins with the product's.
+constexpr wchar_t kSiblingKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaxel2";
+
+class UninstallDamagedLog : public UninstallGroup {
+ protected:
+  void TearDown() override {
+    for (const std::wstring& path : ownPaths_)
+      RemoveTree(path);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kForeignKey);
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, kSiblingKey);
+    UninstallGroup::TearDown();
+  }
+
+  // A file or folder of the test's own, outside the product's places.
+  std::wstring OwnFile(const std::wstring& path) {
+    ownPaths_.push_back(path);
+    WriteWholeFile(path, "not the product's\r\n");
+    return path;
+  }
+  std::wstring OwnFolder(const std::wstring& path) {
+    ownPaths_.push_back(path);
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+  }
+
+  std::string Log() const { return wizard::ReadFileBytes(Narrow(installation_.log())); }
+  void SetLog(const std::string& text) const { WriteWholeFile(installation_.log(), text); }
+  void AppendToLog(const std::wstring& lines) const {
+    SetLog(Log() + wizard::Narrow(lines));  // the paths here are ASCII
+  }
+
+  // Runs the uninstaller quietly and expects exit code `expected`, then everything of the
+  // installation gone: the state is `before` again.
+  void ExpectUndoneTo(const SystemState& before, int expected) {
+    UninstallerRun run;
+    EXPECT_EQ(UninstallQuietly(&run), expected);
+    ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
+    EXPECT_EQ(Differences(before, TakeSystemState()), "");
+  }
+
+  std::vector<std::wstring> ownPaths_;
+};
+
+// The lines of the uninstall entry, its key and values.
+SystemState UninstallEntryLines(const SystemState& state) {
+  SystemState lines;
+  const std::wstring key = std::wstring(L"HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  for (const std::wstring& line : state)
+    if (line == L"key " + key || line.compare(0, 6 + key.size() + 1, L"value " + key + L"\\") == 0)
+      lines.insert(line);
+  return lines;
+}
+
+TEST_F(UninstallDamagedLog, FilesAndFoldersOutsideTheProductsPlacesStay) {
+  const std::wstring file = OwnFile(L"C:\\qx-outside.txt");
+  const std::wstring folder = OwnFolder(L"C:\\qx-outside");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring climbing = installation_.folder + L"\\..\\..\\qx-outside.txt";
+  AppendToLog(file + L"\r\n" + folder + L"\\\r\n" + climbing + L"\r\n" + installation_.folder +
+              L"\\..\\..\\qx-outside\\\r\n");
+  ExpectUndoneTo(before, kPassedOver);
+}
+
+TEST_F(UninstallDamagedLog, RegistryNamesOfOtherKeysStay) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kForeignKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"keep", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"mine"), 10);
+  RegCloseKey(key);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSiblingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Other"), 12);
+  RegCloseKey(key);
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  AppendToLog(std::wstring(L"[HKEY_CURRENT_USER\\") + kForeignKey + L"\\keep]\r\n" +
+              L"[HKEY_CURRENT_USER\\" + kForeignKey + L"]\r\n" + L"[HKEY_LOCAL_MACHINE\\" +
+              kSiblingKey + L"\\DisplayName]\r\n" + L"[HKEY_LOCAL_MACHINE\\" + kSiblingKey +
+              L"]\r\n" + L"[HKEY_CLASSES_ROOT\\" + kUninstallKey + L"]\r\n");
+  ExpectUndoneTo(before, kPassedOver);
+}
+
+// A log whose writing was cut off: its last line, the desktop shortcut's, has no line end and
+// may name a shorter path, so the shortcut it named stays; everything else goes.
+TEST_F(UninstallDamagedLog, LastLineCutInTheMiddleIsPassedOver) {
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  std::string log = Log();
+  const std::string desktopLine = Narrow(installation_.desktopLink) + "\r\n";
+  ASSERT_EQ(log.compare(log.size() - desktopLine.size(), desktopLine.size(), desktopLine), 0)
+      << "the desktop shortcut's line is the last";
+  log.resize(log.size() - desktopLine.size() / 2);
+  SetLog(log);
+  ExpectUndoneTo(Joined(before, ItemsAt({installation_.desktopLink})), kPassedOver);
+}
+
+// Nothing is done without a log to go by; with the log back, everything goes.
+TEST_F(UninstallDamagedLog, EmptyLogChangesNothing) {
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::string log = Log();
+  SetLog("");
+  const SystemState installed = TakeSystemState();
+
+  UninstallerRun run;
+  ASSERT_TRUE(run.Start(UninstallString()));
+  ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+  ExpectBox(run.AnswerBox(IDOK),
+            wizard::FillSlots(ProductText(0, "un_no_log"), {installation_.log()}), {IDOK});
+  EXPECT_EQ(run.WaitForExit(), kNoLog);
+  EXPECT_TRUE(run.LeftNoCopy());
+  EXPECT_EQ(Differences(installed, TakeSystemState()), "");
+
+  SetLog(log);
+  ExpectUndoneTo(before, kRemovedAll);
+}
+
+// A file held open with no sharing is left and reported, and the uninstaller stays to be run
+// again from the uninstall entry; once the file is closed, that run finishes the job.
+TEST_F(UninstallDamagedLog, FileInUseIsLeftUntilTheNextRun) {
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring held = installation_.folder + L"\\help\\english\\index.html";
+  HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const std::wstring folder = installation_.folder;
+  {
+    UninstallerRun run;
+    ASSERT_TRUE(run.Start(UninstallString()));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    // The file first, then its folders, deepest first.
+    const std::wstring items =
+        held + L"\n" + folder + L"\\help\\english\\\n" + folder + L"\\help\\\n" + folder + L"\\\n";
+    ExpectBox(run.AnswerBox(IDOK), wizard::FillSlots(ProductText(0, "un_left"), {items}), {IDOK});
+    const int exitCode = run.WaitForExit();
+    CloseHandle(file);
+    EXPECT_EQ(exitCode, kSomeLeft);
+    EXPECT_TRUE(run.LeftNoCopy());
+  }
+  const SystemState left = TakeSystemState();
+  const SystemState stays = ItemsAt({folder, folder + L"\\help", folder + L"\\help\\english", held,
+                                     installation_.uninstaller(), installation_.log()});
+  EXPECT_EQ(Differences(Joined(Joined(before, stays), UninstallEntryLines(left)), left), "")
+      << "only the file in use, its folders, the uninstaller, its log and its entry stay";
+  EXPECT_FALSE(UninstallString().empty()) << "the uninstall entry stays";
+  ExpectUndoneTo(before, kRemovedAll);
+}
+
+}  // namespace
+}  // namespace uninstall_test

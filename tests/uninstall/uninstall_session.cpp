@@ -1,0 +1,374 @@
+#include "uninstall/uninstall_session.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "lang/language.h"
+
+namespace uninstall_test {
+
+namespace {
+
+using wizard::Narrow;
+using wizard::WaitUntil;
+using wizard::Widen;
+
+constexpr wchar_t kSessionManagerKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+// The copy needs a moment after the uninstaller has ended: it waits for that end, and the
+// system may keep the file of an ended process for a moment longer.
+constexpr DWORD kSelfRemovalMs = 15000;
+
+struct BoxSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window) ||
+      wizard::ClassName(window) != "#32770")
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& ending) {
+  return text.size() >= ending.size() &&
+         lstrcmpiW(text.c_str() + text.size() - ending.size(), ending.c_str()) == 0;
+}
+
+// The pending file operations: pairs of a source and a target (empty: delete the source),
+// as the system keeps them for the next restart.
+std::vector<std::wstring> PendingOperations() {
+  std::vector<std::wstring> strings;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return strings;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+    RegQueryValueExW(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                     &size);
+    // Read in pairs, since an empty target is an empty string, which a multi-string would
+    // take for its end.
+    const size_t count = size / sizeof(wchar_t);
+    for (size_t at = 0; at < count && data[at];) {
+      const std::wstring source = data.data() + at;
+      at += source.size() + 1;
+      const std::wstring target = at < count ? data.data() + at : L"";
+      at += target.size() + 1;
+      strings.push_back(source);
+      strings.push_back(target);
+    }
+  }
+  RegCloseKey(key);
+  return strings;
+}
+
+void WritePendingOperations(const std::vector<std::wstring>& strings) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return;
+  if (strings.empty()) {
+    RegDeleteValueW(key, kPendingValue);
+  } else {
+    std::vector<wchar_t> data;
+    for (const std::wstring& text : strings)
+      data.insert(data.end(), text.c_str(), text.c_str() + text.size() + 1);
+    data.push_back(L'\0');
+    RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<BYTE*>(data.data()),
+                   DWORD(data.size() * sizeof(wchar_t)));
+  }
+  RegCloseKey(key);
+}
+
+// The source of the pending deletion whose file is called `name`, "" when there is none.
+std::wstring PendingDeletionOf(const std::wstring& name) {
+  const std::vector<std::wstring> strings = PendingOperations();
+  for (size_t i = 0; i + 1 < strings.size(); i += 2)
+    if (strings[i + 1].empty() && EndsWithNoCase(strings[i], L"\\" + name)) return strings[i];
+  return L"";
+}
+
+void DropPendingOperation(const std::wstring& source) {
+  std::vector<std::wstring> strings = PendingOperations(), kept;
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (strings[i] == source) continue;
+    kept.push_back(strings[i]);
+    kept.push_back(strings[i + 1]);
+  }
+  WritePendingOperations(kept);
+}
+
+std::wstring TempFolder() {
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  return temp;
+}
+
+// The copies of uninstallers whose test ended before it could remove them: deleted, with
+// their scheduled deletion.
+void RemoveScheduledCopies() {
+  const std::vector<std::wstring> strings = PendingOperations();
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    const std::wstring name = strings[i].substr(strings[i].find_last_of(L'\\') + 1);
+    if (!strings[i + 1].empty() || _wcsnicmp(name.c_str(), L"qxuninstall", 11) != 0) continue;
+    DeleteFileW((TempFolder() + name).c_str());
+    DropPendingOperation(strings[i]);
+  }
+}
+
+std::wstring SpecialFolder(int id) {
+  wchar_t folder[MAX_PATH] = L"";
+  SHGetSpecialFolderPathW(nullptr, folder, id, FALSE);
+  return folder;
+}
+
+std::string ReadProductLanguageFile() {
+  return wizard::ReadFileBytes(wizard::HostPath(QX_SOURCE_DIR "/product/quintaxel.lng"));
+}
+
+}  // namespace
+
+std::wstring UninstallString() {
+  wchar_t command[1024] = L"";
+  DWORD size = sizeof command - sizeof(wchar_t);
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return L"";
+  if (RegQueryValueExW(key, L"UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command),
+                       &size) != ERROR_SUCCESS)
+    command[0] = L'\0';
+  RegCloseKey(key);
+  return command;
+}
+
+std::wstring ProductText(int section, const char* key, UINT codePage) {
+  const std::string text = ReadProductLanguageFile();
+  const int count = CollectLanguageNames(text.data(), int(text.size()));
+  if (section >= count) return L"";
+  LoadLanguageSection(text.data(), int(text.size()), LanguageName(section));
+  return Widen(LookupText(key), codePage);
+}
+
+bool IsThere(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void RemoveTree(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileW(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+void RemoveInstallation(const Installation& installation) {
+  for (const std::wstring& path :
+       {installation.folder, installation.shortcutFolder, installation.desktopLink})
+    if (!path.empty()) RemoveTree(path);
+  SHDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+  SHDeleteKeyW(HKEY_CURRENT_USER, kMakerKey);
+}
+
+// ---- UninstallerRun.
+
+UninstallerRun::~UninstallerRun() {
+  if (!process_.hProcess) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+::testing::AssertionResult UninstallerRun::Start(const std::wstring& commandLine) {
+  if (commandLine.empty()) return ::testing::AssertionFailure() << "no command to start";
+  std::wstring line = commandLine;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_))
+    return ::testing::AssertionFailure()
+           << "cannot start " << Narrow(commandLine) << ", error " << GetLastError();
+  return ::testing::AssertionSuccess();
+}
+
+HWND UninstallerRun::WaitForBox() const {
+  BoxSearch search = {process_.dwProcessId, nullptr};
+  WaitUntil([&] {
+    EnumWindows(FindProcessBox, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+  });
+  if (search.found) wizard::Settle(search.found);
+  return search.found;
+}
+
+::testing::AssertionResult UninstallerRun::Answer(HWND box, int id) const {
+  HWND button = GetDlgItem(box, id);
+  if (!button) return ::testing::AssertionFailure() << "the box has no button " << id;
+  PostMessageW(button, BM_CLICK, 0, 0);
+  if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the box stayed after a click on " << id;
+}
+
+wizard::Confirmation UninstallerRun::AnswerBox(int id) const {
+  HWND box = WaitForBox();
+  if (!box) return {};
+  wizard::Confirmation shown = wizard::ReadConfirmation(box);
+  if (!Answer(box, id)) shown.buttons.clear();
+  return shown;
+}
+
+int UninstallerRun::WaitForExit() {
+  DWORD code = 0;
+  if (WaitForSingleObject(process_.hProcess, 30000) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process_.hProcess, &code))
+    return -1;
+  return int(code);
+}
+
+std::wstring UninstallerRun::CopyName() const {
+  return L"qxuninstall" + std::to_wstring(process_.dwProcessId) + L".exe";
+}
+
+::testing::AssertionResult UninstallerRun::WaitForSelfRemoval(
+    const Installation& installation) const {
+  if (!WaitUntil(
+          [&] { return !IsThere(installation.uninstaller()) && !IsThere(installation.log()); },
+          kSelfRemovalMs))
+    return ::testing::AssertionFailure() << "uninstall.exe or install.log is still there";
+  // The copy schedules its own deletion as the last thing it does.
+  std::wstring scheduled;
+  if (!WaitUntil([&] { return !(scheduled = PendingDeletionOf(CopyName())).empty(); },
+                 kSelfRemovalMs))
+    return ::testing::AssertionFailure()
+           << Narrow(CopyName()) << " is not scheduled for deletion at the next restart";
+  const std::wstring copy = TempFolder() + CopyName();
+  if (!EndsWithNoCase(scheduled, copy.substr(2)))
+    return ::testing::AssertionFailure()
+           << "the deletion scheduled is of " << Narrow(scheduled) << ", not of " << Narrow(copy);
+  // What the restart does; the copy's process may still be ending.
+  const bool deleted =
+      WaitUntil([&] { return DeleteFileW(copy.c_str()) || !IsThere(copy); }, kSelfRemovalMs);
+  DropPendingOperation(scheduled);
+  if (!deleted) return ::testing::AssertionFailure() << "cannot delete " << Narrow(copy);
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult UninstallerRun::LeftNoCopy() const {
+  if (IsThere(TempFolder() + CopyName()))
+    return ::testing::AssertionFailure() << Narrow(CopyName()) << " is in the temporary folder";
+  if (!PendingDeletionOf(CopyName()).empty())
+    return ::testing::AssertionFailure() << Narrow(CopyName()) << " is scheduled for deletion";
+  return ::testing::AssertionSuccess();
+}
+
+// ---- UninstallGroup.
+
+void UninstallGroup::SetUpTestSuite() {
+  // An installation left by an earlier run (of another suite, say) would be overwritten by the
+  // tests' own and then taken for part of the state before it: it goes first.
+  const std::wstring command = UninstallString();
+  if (command.empty()) return;
+  std::wstring program = command;
+  if (program.front() == L'"') program = program.substr(1, program.find(L'"', 1) - 1);
+  Installation earlier;
+  earlier.folder = program.substr(0, program.find_last_of(L'\\'));
+  earlier.shortcutFolder = SpecialFolder(CSIDL_PROGRAMS) + L"\\Quintaxel";
+  earlier.desktopLink = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Quintaxel.lnk";
+  RemoveInstallation(earlier);
+}
+
+void UninstallGroup::TearDown() {
+  EndWizard();
+  RemoveInstallation(installation_);
+  RemoveScheduledCopies();
+}
+
+void UninstallGroup::ExpectBox(const wizard::Confirmation& box, const std::wstring& text,
+                               const std::vector<int>& buttons, int section, UINT codePage) {
+  ASSERT_FALSE(box.buttons.empty()) << "no box showed, or it did not close";
+  EXPECT_EQ(box.caption, ProductText(section, "un_title", codePage));
+  EXPECT_EQ(box.text, text);
+  EXPECT_EQ(box.buttons, buttons);
+  EXPECT_TRUE(box.hasIcon);
+}
+
+::testing::AssertionResult UninstallGroup::Install(bool russian) {
+  StartWizard();
+  if (!wizard_) return ::testing::AssertionFailure() << "the wizard did not start: " << startError_;
+  if (russian) {
+    constexpr UINT kCyrillic = 1251;
+    const std::wstring title = Widen(texts_->Value(1, "mw_title"), kCyrillic);
+    wizard_->ComboDown(Control(wizard::kLanguageListId));
+    if (!WaitUntil([&] { return wizard::Text(wizard_->main()) == title; }))
+      return ::testing::AssertionFailure() << "the wizard did not switch to Russian";
+    wizard::Settle(wizard_->main());
+    section_ = 1;
+    codePage_ = kCyrillic;
+  }
+  ::testing::AssertionResult moved = GoToPage(4);
+  if (!moved) return moved;
+  if (!wizard::IsChecked(Control(wizard::kCreateShortcutsId)) ||
+      !wizard::IsChecked(Control(wizard::kDesktopShortcutId)))
+    return ::testing::AssertionFailure() << "the shortcut check boxes are not both checked";
+  installation_.folder = wizard::Text(Control(wizard::kInstallEditId));
+  installation_.shortcutFolder = wizard::Text(Control(wizard::kShortcutEditId));
+  installation_.desktopLink =
+      SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + Shown("sc1") + L".lnk";
+  moved = GoToPage(5);
+  if (!moved) return moved;
+  wizard_->Click(wizard::kNextId);
+  if (!wizard_->WaitForPage(wizard::kPageCount, PageText(wizard::kPageCount, "_cancel")))
+    return ::testing::AssertionFailure() << "the installation did not reach the last page";
+  wizard::CloseFolderWindows(5000);  // the one on the shortcut folder
+  wizard_->Click(wizard::kLaunchId);
+  if (!WaitUntil([] { return !wizard::IsChecked(Control(wizard::kLaunchId)); }))
+    return ::testing::AssertionFailure() << "the launch check box stayed checked";
+  wizard_->Click(wizard::kCancelId);
+  DWORD exitCode = 1;
+  if (!wizard_->WaitForExit(&exitCode) || exitCode != 0)
+    return ::testing::AssertionFailure() << "Finish did not end the wizard with 0";
+  EndWizard();
+  if (!IsThere(installation_.log()))
+    return ::testing::AssertionFailure() << "no log at " << Narrow(installation_.log());
+  return ::testing::AssertionSuccess();
+}
+
+int UninstallGroup::UninstallQuietly(UninstallerRun* run) {
+  if (!run->Start(UninstallString() + L" /quiet")) return -1;
+  return run->WaitForExit();
+}
+
+}  // namespace uninstall_test
