@@ -32,6 +32,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
 fi
+# Wine makes the user's shell folders (Desktop, Documents, ...) links into the host's home
+# folder: an installation's desktop shortcut would land outside the prefix, in a folder shared
+# with everything else this user runs. They become folders of the prefix's own.
+for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+  if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+done
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
 wineboot </dev/null >/dev/null 2>&1 || true
 
