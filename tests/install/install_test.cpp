@@ -130,6 +130,7 @@ TEST_F(ShippedInstall, FirstRunRegistersTheQuotedUninstallerAndTheLanguage) {
 TEST_F(ShippedInstall, FirstRunMadeOnlyTheDesktopShortcut) {
   ExpectDesktopShortcut();
   EXPECT_FALSE(FolderExists(Programs(kLeaf)));
+  EXPECT_FALSE(FolderWindowShows(1000)) << "no shortcut folder to open";
 }
 
 TEST_F(ShippedInstall, FinishWithLaunchUncheckedStartsNothing) {

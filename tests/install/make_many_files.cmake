@@ -20,7 +20,13 @@ foreach(f RANGE 1 ${FOLDERS})
     set(name "part${f}\\file${i}.dat")
     string(REPEAT "${name};" ${i} text)
     file(WRITE ${OUT}/many/part${f}/file${i}.dat "${text}")
+    list(APPEND files ${OUT}/many/part${f}/file${i}.dat)
     string(APPEND manifest "many/part${f}/file${i}.dat part${f}\\file${i}.dat\n")
   endforeach()
 endforeach()
 file(WRITE ${OUT}/many.manifest "${manifest}")
+# Last-access and last-write times that differ from each other and from the moment of the
+# build, so that a time set in the wrong place shows; the package is made without
+# SOURCE_DATE_EPOCH to keep them.
+execute_process(COMMAND touch -m -d @1600000000 ${files} COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND touch -a -d @1500000000 ${files} COMMAND_ERROR_IS_FATAL ANY)

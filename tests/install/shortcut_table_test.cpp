@@ -56,7 +56,8 @@ class ShortcutTable : public InstallGroup {
     if (done) done = ChooseShortcuts(true, false);
     FinishState finish;
     if (done) done = Install(&finish);
-    CloseFolderWindows(5000);
+    folderWindowShown_ = FolderWindowShows(5000);
+    CloseFolderWindows(0);
     return done;
   }
 
@@ -66,14 +67,21 @@ class ShortcutTable : public InstallGroup {
                          FolderLine(Shortcuts()));
     EXPECT_TRUE(FolderExists(Shortcuts()));
     EXPECT_EQ(ShortcutFiles(Shortcuts()), std::vector<std::string>{});
+    EXPECT_TRUE(folderWindowShown_) << "the shortcut folder is opened in a window";
   }
 
   static SetupTexts* shippedTexts_;
+  static bool folderWindowShown_;
 };
 
 SetupTexts* ShortcutTable::shippedTexts_;
+bool ShortcutTable::folderWindowShown_;
 
 TEST_F(ShortcutTable, EachTargetBecomesALinkOrAnInternetShortcutByItsScheme) {
+  // A shortcut folder that exists already, with two of the files in it: they are replaced.
+  CreateDirectoryA(Shortcuts().c_str(), nullptr);
+  WriteBytes(Shortcuts() + "\\Quintaxel.lnk", "not a shell link");
+  WriteBytes(Shortcuts() + "\\Secure page.url", std::string(200, 'x'));
   ASSERT_TRUE(InstallFromSection(0));
   struct Made {
     std::string file;  // in the shortcut folder

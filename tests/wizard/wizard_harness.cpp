@@ -426,6 +426,10 @@ std::vector<HWND> FolderWindows() {
 
 }  // namespace
 
+bool FolderWindowShows(DWORD appearMs) {
+  return WaitUntil([] { return !FolderWindows().empty(); }, appearMs);
+}
+
 void CloseFolderWindows(DWORD appearMs) {
   WaitUntil([] { return !FolderWindows().empty(); }, appearMs);
   for (HWND window : FolderWindows())

@@ -159,6 +159,8 @@ class Wizard {
 // the user would, waiting up to `appearMs` for one to show. A folder window belongs to a shell
 // process of its own, which would otherwise outlive the tests and keep their output open.
 void CloseFolderWindows(DWORD appearMs);
+// Whether a shell folder window shows within `appearMs` (it is left open).
+bool FolderWindowShows(DWORD appearMs);
 
 // ---- A fixed drive of the Wine prefix, added and removed through Wine's mount manager.
 
