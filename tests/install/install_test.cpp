@@ -307,5 +307,50 @@ TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFilesAreMissing) 
   ASSERT_TRUE(Finish());
 }
 
+// ---- An install folder so long that only the payload's top-level files fit under it: a
+// target of more than 259 bytes is passed over, with no log line, rather than cut.
+
+class LongFolder : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveTree(Folder());
+    KeepPrefix();
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    RestorePrefix();
+    RemoveTree(Folder());
+  }
+
+  static std::string Leaf() { return std::string(240, 'L'); }
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + Leaf(); }
+};
+
+TEST_F(LongFolder, InstallsWhatFitsAndPassesOverTheRest) {
+  ASSERT_EQ(Folder().size(), 243u);
+  std::vector<PayloadEntry> fitting;
+  for (const PayloadEntry& entry : ShippedPayload())
+    if (Folder().size() + 1 + entry.name.size() <= 259) fitting.push_back(entry);
+  ASSERT_LT(fitting.size(), ShippedPayload().size());
+  ASSERT_EQ((Folder() + "\\" + fitting.back().name).size(), 259u) << "the longest that fits";
+  ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_04"));
+  EXPECT_FALSE(finish.launchChecked);
+  EXPECT_LT(finish.barPosition, 100);
+  EXPECT_EQ(finish.copyFile, L"") << "\"6_05\" with the last path would not fit: nothing shown";
+
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
+            CopyLines(Folder(), fitting, true) + RegistryLines());
+  for (const PayloadEntry& entry : fitting)
+    EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
+  EXPECT_FALSE(FolderExists(Folder() + "\\help"));
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            Folder() + "\\uninstall.exe"));
+}
+
 }  // namespace
 }  // namespace install
