@@ -1,6 +1,7 @@
 // Installations of the shipped setup.exe in English, made through the wizard's windows and read
 // back from the system: a first installation into a new folder, a second one into the same
-// folder, an existing folder holding a read-only file, and a folder that cannot be made.
+// folder, an existing folder holding a read-only file, a folder that cannot be made, and one
+// too long for the payload's sub-folders.
 #include "install/install_group.h"
 
 namespace install {
