@@ -546,6 +546,7 @@ const struct {
     {"7_01", "Vorlen Software Quintaxel is now installed on your computer."},
     {"7_02", "Launch Quintaxel now"},
     {"7_03", "Click 'Finish' button to exit"},
+    {"7_04", "Some files could not be written: Quintaxel is not completely installed."},
     {"7_cancel", "&Finish"},
 };
 
@@ -565,8 +566,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
     else
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
   }
-  // The load stopped at the Russian header: the 64 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 64u);
+  // The load stopped at the Russian header: the 65 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 65u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -580,8 +581,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 64 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 65u);
+  // Read to the end of the text: the 65 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 66u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

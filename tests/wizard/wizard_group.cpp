@@ -9,11 +9,15 @@ int WizardGroup::section_ = 0;
 UINT WizardGroup::codePage_ = CP_ACP;
 
 void WizardGroup::StartWizard() {
+  StartWizard("setup.exe");
+}
+
+void WizardGroup::StartWizard(const char* programName) {
   section_ = 0;
   codePage_ = CP_ACP;
   startError_.clear();
   wizard_.reset(new Wizard);
-  if (!wizard_->Start(&startError_)) wizard_.reset();
+  if (!wizard_->Start(programName, &startError_)) wizard_.reset();
 }
 
 void WizardGroup::EndWizard() {

@@ -26,6 +26,8 @@ Confirmation ReadConfirmation(HWND box);
 class WizardGroup : public ::testing::Test {
  protected:
   static void StartWizard();
+  // Starts another setup program beside the test executable instead of setup.exe.
+  static void StartWizard(const char* programName);
   static void EndWizard();
 
   void SetUp() override;  // skips every test of a group whose wizard did not start

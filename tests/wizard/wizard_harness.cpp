@@ -228,6 +228,8 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
 SetupTexts::SetupTexts()
     : text_(ReadFileBytes(HostPath(QX_SOURCE_DIR "/data/setup/qxsetup.lng"))) {}
 
+SetupTexts::SetupTexts(const std::string& path) : text_(ReadFileBytes(path)) {}
+
 std::vector<std::string> SetupTexts::Sections() const {
   std::vector<std::string> names;
   const int count = CollectLanguageNames(text_.data(), int(text_.size()));
@@ -255,8 +257,12 @@ std::string SetupTexts::License(int section) const {
 // ---- One run of setup.exe.
 
 bool Wizard::Start(std::string* error) {
+  return Start("setup.exe", error);
+}
+
+bool Wizard::Start(const std::string& programName, std::string* error) {
   const std::string folder = ExecutableFolder();
-  const std::string program = folder + "\\setup.exe";
+  const std::string program = folder + "\\" + programName;
   std::string commandLine = "\"" + program + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -419,6 +425,10 @@ std::vector<HWND> FolderWindows() {
 }
 
 }  // namespace
+
+bool FolderWindowShows(DWORD appearMs) {
+  return WaitUntil([] { return !FolderWindows().empty(); }, appearMs);
+}
 
 void CloseFolderWindows(DWORD appearMs) {
   WaitUntil([] { return !FolderWindows().empty(); }, appearMs);

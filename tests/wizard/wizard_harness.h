@@ -81,6 +81,8 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text);
 class SetupTexts {
  public:
   SetupTexts();  // reads data/setup/qxsetup.lng of the source tree
+  // Reads another setup language file, given as a Windows path (a test's own variant).
+  explicit SetupTexts(const std::string& path);
   std::vector<std::string> Sections() const;
   // The value of `key` in section `section` (index in file order), as bytes.
   std::string Value(int section, const char* key) const;
@@ -105,6 +107,8 @@ class Wizard {
   // Starts setup.exe from the test executable's folder and waits until its main window shows.
   // False, with the reason in *error, when it does not.
   bool Start(std::string* error);
+  // The same for another setup program beside the test executable (a variant built for a test).
+  bool Start(const std::string& programName, std::string* error);
   // Ends the process if it still runs (only after a failed test).
   void End();
   bool Running() const;
@@ -155,6 +159,8 @@ class Wizard {
 // the user would, waiting up to `appearMs` for one to show. A folder window belongs to a shell
 // process of its own, which would otherwise outlive the tests and keep their output open.
 void CloseFolderWindows(DWORD appearMs);
+// Whether a shell folder window shows within `appearMs` (it is left open).
+bool FolderWindowShows(DWORD appearMs);
 
 // ---- A fixed drive of the Wine prefix, added and removed through Wine's mount manager.
 

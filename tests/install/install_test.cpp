@@ -1,0 +1,357 @@
+// Installations of the shipped setup.exe in English, made through the wizard's windows and read
+// back from the system: a first installation into a new folder, a second one into the same
+// folder, an existing folder holding a read-only file, a folder that cannot be made, and one
+// too long for the payload's sub-folders.
+#include "install/install_group.h"
+
+namespace install {
+namespace {
+
+using namespace wizard;
+
+const char kLeaf[] = "QxInstallTest";
+
+// Every folder of the payload below `folder`, as an installation has made them.
+std::set<std::string> PayloadFolders(const std::string& folder,
+                                     const std::vector<PayloadEntry>& entries) {
+  std::set<std::string> folders;
+  for (const PayloadEntry& entry : entries)
+    for (size_t slash = entry.name.find('\\'); slash != std::string::npos;
+         slash = entry.name.find('\\', slash + 1))
+      folders.insert(folder + "\\" + entry.name.substr(0, slash));
+  return folders;
+}
+
+// The shipped shortcut table: Quintaxel, Home page (a web address), Help and Uninstall.
+struct ShippedShortcut {
+  const char* nameKey;
+  const char* targetKey;
+  bool web;
+};
+const ShippedShortcut kShippedShortcuts[] = {{"sc1", "sc1src", false},
+                                             {"sc2", "sc2src", true},
+                                             {"sc3", "sc3src", false},
+                                             {"sc4", "sc4src", false}};
+
+// ---- Into Program Files\QxInstallTest, a folder with a space in its path: first with the
+// desktop shortcut only, then again into the same folder with both kinds of shortcut.
+
+class ShippedInstall : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveTree(Folder());  // a failed run's leftovers
+    RemoveTree(Programs(kLeaf));
+    KeepPrefix();
+    DeleteFileA(DesktopShortcut().c_str());
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    if (HWND product = WaitForProductWindow(0)) EndProduct(product);
+    RestorePrefix();
+    RemoveTree(Folder());
+    RemoveTree(Programs(kLeaf));
+  }
+
+  // The second installation is a run of its own: a test that finds the wizard ended by Finish
+  // starts it again.
+  void SetUp() override {
+    if (wizard_ && !wizard_->Running()) StartWizard();
+    InstallGroup::SetUp();
+  }
+
+  static std::string Folder() { return ProgramFiles() + "\\" + kLeaf; }
+  static std::string Log() { return ReadBytes(Folder() + "\\install.log"); }
+
+  static void ExpectShippedShortcuts(const std::string& shortcutFolder) {
+    for (const ShippedShortcut& shortcut : kShippedShortcuts) {
+      const std::string target = KeyText(shortcut.targetKey);
+      const std::string file =
+          shortcutFolder + "\\" + KeyText(shortcut.nameKey) + (shortcut.web ? ".url" : ".lnk");
+      if (shortcut.web) {
+        EXPECT_EQ(ReadBytes(file), InternetShortcutText(target)) << file;
+        continue;
+      }
+      const ShellLink link = ReadShellLink(file);
+      ASSERT_TRUE(link.loaded) << file;
+      EXPECT_EQ(link.path, Folder() + "\\" + target) << file;
+      EXPECT_EQ(link.description, "asdfgh") << file;
+    }
+  }
+
+  static void ExpectDesktopShortcut() {
+    const ShellLink link = ReadShellLink(DesktopShortcut());
+    ASSERT_TRUE(link.loaded) << DesktopShortcut();
+    EXPECT_EQ(link.path, Folder() + "\\quintaxel.exe");
+    EXPECT_EQ(link.description, "asdfgh");
+  }
+
+  static FinishState finish_;
+  static std::string firstLog_;
+};
+
+FinishState ShippedInstall::finish_;
+std::string ShippedInstall::firstLog_;
+
+TEST_F(ShippedInstall, FirstRunReachesTheFinishPageWithEveryFileCopied) {
+  ASSERT_TRUE(ChooseInstallFolder(1, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcutFolder(kLeaf));
+  ASSERT_TRUE(ChooseShortcuts(false, true));
+  ASSERT_TRUE(Install(&finish_));
+  EXPECT_EQ(finish_.finishText, Shown("7_01"));
+  EXPECT_TRUE(finish_.launchChecked);
+  EXPECT_EQ(finish_.barPosition, 100);
+  // The copy page as the worker left it: the last status set, the last file copied.
+  EXPECT_EQ(finish_.copyStatus, Shown("6_04"));
+  EXPECT_EQ(finish_.copyFile,
+            FillSlots(Shown("6_05"), {Widen(Folder() + "\\" + ShippedPayload().back().name)}));
+}
+
+TEST_F(ShippedInstall, FirstRunWroteEachPayloadFileWithItsPackageTimes) {
+  ASSERT_FALSE(ShippedPayload().empty());
+  for (const PayloadEntry& entry : ShippedPayload())
+    EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
+}
+
+TEST_F(ShippedInstall, FirstRunLogsTheNewFolderItsFilesTheRegistryAndTheDesktopShortcut) {
+  firstLog_ = Log();
+  EXPECT_EQ(firstLog_, CopyLines(Folder(), ShippedPayload(), true) + RegistryLines() +
+                           FileLine(DesktopShortcut()));
+}
+
+TEST_F(ShippedInstall, FirstRunRegistersTheQuotedUninstallerAndTheLanguage) {
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
+                            "Quintaxel"));
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            "\"" + Folder() + "\\uninstall.exe\""));
+  EXPECT_TRUE(
+      IsStringValue(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "language"), "&English"));
+}
+
+TEST_F(ShippedInstall, FirstRunMadeOnlyTheDesktopShortcut) {
+  ExpectDesktopShortcut();
+  EXPECT_FALSE(FolderExists(Programs(kLeaf)));
+  EXPECT_FALSE(FolderWindowShows(1000)) << "no shortcut folder to open";
+}
+
+TEST_F(ShippedInstall, FinishWithLaunchUncheckedStartsNothing) {
+  wizard_->Click(kLaunchId);
+  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  ASSERT_TRUE(Finish());
+  EXPECT_EQ(WaitForProductWindow(2000), nullptr);
+}
+
+TEST_F(ShippedInstall, SecondRunAppendsACompleteSetOfLinesAfterTheFirst) {
+  ASSERT_FALSE(firstLog_.empty()) << "runs after the first installation";
+  ASSERT_TRUE(ChooseInstallFolder(1, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcutFolder(kLeaf));
+  ASSERT_TRUE(ChooseShortcuts(true, true));
+  ASSERT_TRUE(Install(&finish_));
+  CloseFolderWindows(5000);  // the installation opened the shortcut folder
+  EXPECT_EQ(finish_.finishText, Shown("7_01"));
+  EXPECT_EQ(finish_.barPosition, 100);
+
+  std::string second =
+      CopyLines(Folder(), ShippedPayload(), false, PayloadFolders(Folder(), ShippedPayload())) +
+      RegistryLines() + FolderLine(Programs(kLeaf));
+  for (const ShippedShortcut& shortcut : kShippedShortcuts)
+    second += FileLine(Programs(kLeaf) + "\\" + KeyText(shortcut.nameKey) +
+                       (shortcut.web ? ".url" : ".lnk"));
+  second += FileLine(DesktopShortcut());
+  EXPECT_EQ(Log(), firstLog_ + second);
+  for (const PayloadEntry& entry : ShippedPayload())
+    EXPECT_EQ(ReadBytes(Folder() + "\\" + entry.name), entry.data) << entry.name;
+}
+
+TEST_F(ShippedInstall, SecondRunMadeBothKindsOfShortcut) {
+  EXPECT_EQ(ShortcutFiles(Programs(kLeaf)),
+            (std::vector<std::string>{KeyText("sc3") + ".lnk", KeyText("sc2") + ".url",
+                                      KeyText("sc1") + ".lnk", KeyText("sc4") + ".lnk"}));
+  ExpectShippedShortcuts(Programs(kLeaf));
+  ExpectDesktopShortcut();
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            "\"" + Folder() + "\\uninstall.exe\""));
+}
+
+TEST_F(ShippedInstall, FinishWithLaunchCheckedStartsTheInstalledProgram) {
+  ASSERT_TRUE(IsChecked(Control(kLaunchId)));
+  ASSERT_TRUE(Finish());
+  HWND product = WaitForProductWindow(15000);
+  ASSERT_NE(product, nullptr) << "no window of the installed program";
+  DWORD id = 0;
+  GetWindowThreadProcessId(product, &id);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  char image[MAX_PATH] = "";
+  DWORD length = sizeof image;
+  QueryFullProcessImageNameA(process, 0, image, &length);
+  CloseHandle(process);
+  EXPECT_EQ(lstrcmpiA(image, (Folder() + "\\quintaxel.exe").c_str()), 0) << image;
+  EndProduct(product);
+}
+
+// ---- An existing folder that already holds a read-only copy of a payload file and one of
+// the payload's folders; no shortcuts.
+
+class ReadOnlyTarget : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveTree(Folder());
+    CreateDirectoryA(Folder().c_str(), nullptr);
+    CreateDirectoryA((Folder() + "\\help").c_str(), nullptr);
+    WriteBytes(LockedFile(), kUserText);
+    SetFileAttributesA(LockedFile().c_str(), FILE_ATTRIBUTE_READONLY);
+    // Wine run as root (as here) writes over a read-only file all the same: the file is also
+    // held open without sharing, as a running program holds it.
+    holder_ =
+        CreateFileA(LockedFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    RemoveTree(Programs(kShortcutLeaf));
+    KeepPrefix();
+    DeleteFileA(DesktopShortcut().c_str());
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    if (HWND product = WaitForProductWindow(0)) EndProduct(product);
+    ReleaseLockedFile();
+    RestorePrefix();
+    RemoveTree(Folder());
+    RemoveTree(Programs(kShortcutLeaf));
+  }
+
+  static void ReleaseLockedFile() {
+    if (holder_ != INVALID_HANDLE_VALUE) CloseHandle(holder_);
+    holder_ = INVALID_HANDLE_VALUE;
+  }
+
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
+  static std::string LockedFile() { return Folder() + "\\quintaxel.lng"; }
+  static constexpr char kLeaf[] = "QxInstallReadOnly";
+  static constexpr char kShortcutLeaf[] = "QxInstallNone";
+  static constexpr char kUserText[] = "the user's own file, read-only";
+  static HANDLE holder_;
+};
+
+HANDLE ReadOnlyTarget::holder_ = INVALID_HANDLE_VALUE;
+
+TEST_F(ReadOnlyTarget, IsPassedOverAndTheFinishPageSaysSo) {
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcutFolder(kShortcutLeaf));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_04"));
+  EXPECT_NE(finish.finishText, L"") << "the finish page says something";
+  EXPECT_FALSE(finish.launchChecked);
+  EXPECT_GT(finish.barPosition, 0);
+  EXPECT_LT(finish.barPosition, 100) << "the read-only file's bytes were never written";
+  EXPECT_EQ(finish.copyStatus, Shown("6_03")) << "no shortcut step ran";
+
+  ReleaseLockedFile();
+  EXPECT_EQ(ReadBytes(LockedFile()), kUserText);
+  for (const PayloadEntry& entry : ShippedPayload())
+    if (entry.name != "quintaxel.lng")
+      EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
+}
+
+TEST_F(ReadOnlyTarget, LogStartsWithItsOwnLineAndKeepsTheLinesOfThePassedOverFile) {
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
+            CopyLines(Folder(), ShippedPayload(), false, {Folder() + "\\help"}) + RegistryLines());
+}
+
+TEST_F(ReadOnlyTarget, NoShortcutsMeansNoShortcutFolderAndNoDesktopShortcut) {
+  EXPECT_FALSE(FolderExists(Programs(kShortcutLeaf)));
+  EXPECT_FALSE(FileExists(DesktopShortcut()));
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            Folder() + "\\uninstall.exe"))
+      << "a path without a space is registered as it is";
+}
+
+TEST_F(ReadOnlyTarget, FinishStartsNothing) {
+  ASSERT_TRUE(Finish());
+  EXPECT_EQ(WaitForProductWindow(2000), nullptr);
+}
+
+// ---- A file where the install folder should be: nothing can be created in it.
+
+class BlockedFolder : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    WriteBytes(Blocker(), kBlockerText);
+    KeepPrefix();
+    DeleteFileA(DesktopShortcut().c_str());
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    RestorePrefix();
+    DeleteFileA(Blocker().c_str());
+  }
+
+  static std::string Blocker() { return ProgramFiles().substr(0, 3) + "Blocked"; }
+  static constexpr char kBlockerText[] = "a file, not a folder";
+};
+
+TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFilesAreMissing) {
+  ASSERT_TRUE(ChooseInstallFolder(0, "Blocked", Blocker()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_04"));
+  EXPECT_NE(finish.finishText, L"") << "the finish page says something";
+  EXPECT_FALSE(finish.launchChecked);
+  EXPECT_EQ(finish.barPosition, 0);
+  EXPECT_TRUE(FileExists(Blocker()));
+  EXPECT_EQ(ReadBytes(Blocker()), kBlockerText);
+  // The registration goes on all the same.
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            Blocker() + "\\uninstall.exe"));
+  ASSERT_TRUE(Finish());
+}
+
+// ---- An install folder so long that only the payload's top-level files fit under it: a
+// target of more than 259 bytes is passed over, with no log line, rather than cut.
+
+class LongFolder : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveTree(Folder());
+    KeepPrefix();
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    RestorePrefix();
+    RemoveTree(Folder());
+  }
+
+  static std::string Leaf() { return std::string(240, 'L'); }
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + Leaf(); }
+};
+
+TEST_F(LongFolder, InstallsWhatFitsAndPassesOverTheRest) {
+  ASSERT_EQ(Folder().size(), 243u);
+  std::vector<PayloadEntry> fitting;
+  for (const PayloadEntry& entry : ShippedPayload())
+    if (Folder().size() + 1 + entry.name.size() <= 259) fitting.push_back(entry);
+  ASSERT_LT(fitting.size(), ShippedPayload().size());
+  ASSERT_EQ((Folder() + "\\" + fitting.back().name).size(), 259u) << "the longest that fits";
+  ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_04"));
+  EXPECT_FALSE(finish.launchChecked);
+  EXPECT_LT(finish.barPosition, 100);
+  EXPECT_EQ(finish.copyFile, L"") << "\"6_05\" with the last path would not fit: nothing shown";
+
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
+            CopyLines(Folder(), fitting, true) + RegistryLines());
+  for (const PayloadEntry& entry : fitting)
+    EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
+  EXPECT_FALSE(FolderExists(Folder() + "\\help"));
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            Folder() + "\\uninstall.exe"));
+}
+
+}  // namespace
+}  // namespace install
