@@ -115,6 +115,9 @@ void CopyEntry(int i, FILE* log, CopyProgress* progress) {
   char entryLog[kEntryLogTextSize];
   CreateMissingAncestors(target, entryLog);
   WriteLogText(log, entryLog);
+  // The lines reach the disk before the file does: a cancel, which ends the process wherever the
+  // worker stands, never leaves a file that the log does not name for the uninstaller.
+  if (log) std::fflush(log);
   HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

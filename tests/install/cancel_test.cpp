@@ -74,8 +74,9 @@ TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
     EXPECT_TRUE(InstalledAs(Folder() + "\\" + payload[i].name, payload[i]));
   const PayloadEntry& last = payload[logged - 1];
   const std::string lastPath = Folder() + "\\" + last.name;
-  if (FileExists(lastPath))
+  if (FileExists(lastPath)) {
     EXPECT_EQ(last.data.compare(0, ReadBytes(lastPath).size(), ReadBytes(lastPath)), 0);
+  }
   for (size_t i = logged; i < payload.size(); ++i)
     EXPECT_FALSE(FileExists(Folder() + "\\" + payload[i].name)) << payload[i].name;
 }

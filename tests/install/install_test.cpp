@@ -248,9 +248,11 @@ TEST_F(ReadOnlyTarget, IsPassedOverAndTheFinishPageSaysSo) {
 
   ReleaseLockedFile();
   EXPECT_EQ(ReadBytes(LockedFile()), kUserText);
-  for (const PayloadEntry& entry : ShippedPayload())
-    if (entry.name != "quintaxel.lng")
+  for (const PayloadEntry& entry : ShippedPayload()) {
+    if (entry.name != "quintaxel.lng") {
       EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
+    }
+  }
 }
 
 TEST_F(ReadOnlyTarget, LogStartsWithItsOwnLineAndKeepsTheLinesOfThePassedOverFile) {

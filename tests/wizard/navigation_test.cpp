@@ -1,18 +1,34 @@
 // Moving through the wizard: Next and Back, the keys, the cancel confirmation, the summary, the
 // copying page and Finish; and the ways the program ends.
+#include <memory>
+
+#include "install/installed_state.h"
 #include "wizard/wizard_group.h"
 
 namespace wizard {
 
 namespace {
 
+// The group installs once, into the root of the Windows drive, and puts the prefix back
+// afterwards: the tests that run after it expect none of the product's traces.
 class WizardNavigation : public WizardGroup {
  protected:
-  static void SetUpTestSuite() { StartWizard(); }
+  static void SetUpTestSuite() {
+    registry_.reset(new install::RegistryKeeper);
+    desktopShortcut_.reset(new install::FileKeeper(install::DesktopFolder() + "\\Quintaxel.lnk"));
+    StartWizard();
+  }
   static void TearDownTestSuite() {
     EndWizard();
     CloseFolderWindows(0);
+    install::RemoveTree(install::ProgramFiles().substr(0, 3) + "Quintaxel");
+    install::RemoveTree(install::ProgramsFolder() + "\\Quintaxel");
+    desktopShortcut_.reset();
+    registry_.reset();
   }
+
+  static std::unique_ptr<install::RegistryKeeper> registry_;
+  static std::unique_ptr<install::FileKeeper> desktopShortcut_;
 
   static void ExpectPage(int n) {
     EXPECT_EQ(wizard_->VisiblePage(), n);
@@ -51,6 +67,9 @@ class WizardNavigation : public WizardGroup {
 
   static std::wstring InstallPath() { return Text(Control(kInstallEditId)); }
 };
+
+std::unique_ptr<install::RegistryKeeper> WizardNavigation::registry_;
+std::unique_ptr<install::FileKeeper> WizardNavigation::desktopShortcut_;
 
 TEST_F(WizardNavigation, NextAndBackWalkPagesOneToFiveWithTheirTexts) {
   ExpectPage(1);
