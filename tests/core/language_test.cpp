@@ -546,7 +546,9 @@ const struct {
     {"7_01", "Vorlen Software Quintaxel is now installed on your computer."},
     {"7_02", "Launch Quintaxel now"},
     {"7_03", "Click 'Finish' button to exit"},
-    {"7_04", "Some files could not be written: Quintaxel is not completely installed."},
+    {"7_04",
+     "Setup could not write all files of Quintaxel. Close the programs that may use them and run "
+     "setup again."},
     {"7_cancel", "&Finish"},
 };
 
@@ -555,16 +557,31 @@ TEST_F(ShippedText, HasTheEnglishAndRussianSections) {
   EXPECT_EQ(ListedNames(), (Lines{"English", kRussian}));
 }
 
+// Translators' editors may save a line with a bare line feed; the file is shipped with CR LF
+// throughout, the last line included.
+TEST_F(ShippedText, EveryLineEndsWithCrLf) {
+  const std::string text(text_, size_t(length_));
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool crBefore = i > 0 && text[i - 1] == '\r';
+    const bool lfAfter = i + 1 < text.size() && text[i + 1] == '\n';
+    EXPECT_TRUE(text[i] != '\n' || crBefore) << "bare line feed at byte " << i;
+    EXPECT_TRUE(text[i] != '\r' || lfAfter) << "bare carriage return at byte " << i;
+  }
+}
+
 TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
   ASSERT_EQ(int(sizeof kEnglish / sizeof kEnglish[0]), setupKeyCount);
   Load("English");
   for (int i = 0; i < setupKeyCount; ++i) {
     const char* key = setupKeyCatalogue[i];
     ASSERT_STREQ(kEnglish[i].key, key);
-    if (kEnglish[i].value)
+    if (kEnglish[i].value) {
       EXPECT_STREQ(LookupText(key), kEnglish[i].value) << key;
-    else
+    } else {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
+    }
   }
   // The load stopped at the Russian header: the 65 keys and nothing of the next section.
   EXPECT_EQ(TableEntries(StringTable).size(), 65u);
