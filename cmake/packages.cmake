@@ -1,6 +1,8 @@
 # The setup package, built on the host by qxpack from its manifest. Times are taken from
 # SOURCE_DATE_EPOCH when it is set, so that two builds of the same sources are byte-identical.
 set(QX_PACKAGE_DIR ${CMAKE_BINARY_DIR}/packages)
+# Made here, once: every package rule writes into it, in whatever order a parallel build runs them.
+file(MAKE_DIRECTORY ${QX_PACKAGE_DIR})
 file(GLOB QX_SETUP_DATA CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/setup/*)
 add_custom_command(
   OUTPUT ${QX_PACKAGE_DIR}/setup.pkg
