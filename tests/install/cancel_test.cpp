@@ -81,5 +81,25 @@ TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
     EXPECT_FALSE(FileExists(Folder() + "\\" + payload[i].name)) << payload[i].name;
 }
 
+// Closing the window from its title bar while copying ends the program at once: no question,
+// and the files written so far stay.
+class CloseDuringCopy : public CancelDuringCopy {};
+
+TEST_F(CloseDuringCopy, EndsAtOnceWithoutAsking) {
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  ASSERT_TRUE(GoToPage(5));
+  wizard_->Click(kNextId);
+  HWND bar = PanelChild(6, 3), file = PanelChild(6, 2);
+  ASSERT_TRUE(WaitUntil([&] { return !Text(file).empty() && Ask(bar, PBM_GETPOS) >= 10; }, 60000));
+  PostMessageW(wizard_->main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(wizard_->Confirmation(), nullptr);
+  EXPECT_TRUE(InstalledAs(Folder() + "\\" + Payload()[0].name, Payload()[0]));
+  EXPECT_FALSE(FileExists(Folder() + "\\" + Payload().back().name)) << "the copy ended first";
+}
+
 }  // namespace
 }  // namespace install
