@@ -24,6 +24,21 @@ class CancelDuringCopy : public InstallGroup {
   }
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
+
+  // Installs into Folder() without shortcuts and waits until the copy is past the product's own
+  // files, well into the small ones. (Until the copy begins the bar stands half full and the
+  // file line is empty.)
+  static ::testing::AssertionResult StartCopying() {
+    ::testing::AssertionResult chosen = ChooseInstallFolder(0, kLeaf, Folder());
+    if (chosen) chosen = ChooseShortcuts(false, false);
+    if (chosen) chosen = GoToPage(5);
+    if (!chosen) return chosen;
+    wizard_->Click(kNextId);
+    HWND bar = PanelChild(6, 3), file = PanelChild(6, 2);
+    if (WaitUntil([&] { return !Text(file).empty() && Ask(bar, PBM_GETPOS) >= 10; }, 60000))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the copy did not get past a tenth";
+  }
   static const std::vector<PayloadEntry>& Payload() {
     static const auto* entries =
         new std::vector<PayloadEntry>(ReadPayload(HostPath(QX_PACKAGE_DIR "/many-files.pkg")));
@@ -44,14 +59,7 @@ size_t LoggedEntries(const std::string& log, const std::string& folder) {
 }
 
 TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
-  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, false));
-  ASSERT_TRUE(GoToPage(5));
-  wizard_->Click(kNextId);
-  // Past the product's own files, well into the small ones. (Until the copy begins the bar
-  // stands half full and the file line is empty.)
-  HWND bar = PanelChild(6, 3), file = PanelChild(6, 2);
-  ASSERT_TRUE(WaitUntil([&] { return !Text(file).empty() && Ask(bar, PBM_GETPOS) >= 10; }, 60000));
+  ASSERT_TRUE(StartCopying());
   wizard_->Click(kCancelId);
   HWND box = wizard_->WaitForConfirmation();
   ASSERT_TRUE(box) << "no confirmation while copying";
@@ -86,12 +94,7 @@ TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
 class CloseDuringCopy : public CancelDuringCopy {};
 
 TEST_F(CloseDuringCopy, EndsAtOnceWithoutAsking) {
-  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, false));
-  ASSERT_TRUE(GoToPage(5));
-  wizard_->Click(kNextId);
-  HWND bar = PanelChild(6, 3), file = PanelChild(6, 2);
-  ASSERT_TRUE(WaitUntil([&] { return !Text(file).empty() && Ask(bar, PBM_GETPOS) >= 10; }, 60000));
+  ASSERT_TRUE(StartCopying());
   PostMessageW(wizard_->main(), WM_SYSCOMMAND, SC_CLOSE, 0);
   DWORD exitCode = 1;
   ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";
