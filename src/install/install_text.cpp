@@ -14,15 +14,20 @@ const char* const kSettingsValueNames[] = {"content", "fullpath", "height", "lan
 // Windows C runtime's printf family would bring its whole formatter into setup.exe.
 void WriteLine(FILE* log, std::initializer_list<const char*> parts) {
   if (!log) return;
-  for (const char* part : parts) std::fputs(part, log);
+  for (const char* part : parts)
+    std::fputs(part, log);
   std::fputc('\n', log);
 }
 
 }  // namespace
 
-void WriteFolderLine(FILE* log, const char* folder) { WriteLine(log, {folder, "\\"}); }
+void WriteFolderLine(FILE* log, const char* folder) {
+  WriteLine(log, {folder, "\\"});
+}
 
-void WriteFileLine(FILE* log, const char* file) { WriteLine(log, {file}); }
+void WriteFileLine(FILE* log, const char* file) {
+  WriteLine(log, {file});
+}
 
 void WriteLogText(FILE* log, const char* text) {
   if (log) std::fputs(text, log);

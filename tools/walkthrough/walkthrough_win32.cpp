@@ -125,7 +125,8 @@ int PageShown(HWND main) {
   int index = 0;  // 0 is the header band
   for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char name[32];
-    if (!GetClassNameA(child, name, sizeof name) || std::strcmp(name, "panel window") != 0) continue;
+    if (!GetClassNameA(child, name, sizeof name) || std::strcmp(name, "panel window") != 0)
+      continue;
     if (index >= 1 && IsWindowVisible(child)) return index;
     ++index;
   }
@@ -231,7 +232,8 @@ int main(int argc, char** argv) {
     page = WaitForPageAfter(main, page);
     if (page == 6 || (from == 5 && page == 7)) copyStart = GetTickCount();
     if (page == 7) CloseFolderWindowWhenShown();  // it opens over the wizard
-    if (page == 7 && copyStart) std::printf("copying page shown for %lu ms\n", GetTickCount() - copyStart);
+    if (page == 7 && copyStart)
+      std::printf("copying page shown for %lu ms\n", GetTickCount() - copyStart);
   }
   // Leave without starting the product: Finish with the launch box cleared, or close.
   if (page == 7) {
