@@ -107,13 +107,6 @@ bool IsGone(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// `format` with its "%s" slots filled into `out` (260 bytes); false when it would not fit: a cut
-// path names another file.
-bool Compose(char* out, const char* format, const char* a, const char* b = "", const char* c = "") {
-  const char* const texts[] = {a, b, c};
-  return FillTextSlots(out, kPathBufferSize, format, texts, 3) < size_t(kPathBufferSize);
-}
-
 void GetSpecialFolder(int id, char* folder) {
   folder[0] = '\0';
   LPITEMIDLIST list = nullptr;
@@ -226,9 +219,9 @@ void StepText(const UninstallStep& step, char* text) {
   if (step.kind == kDeleteFile)
     BoundedCopy(text, step.path, kPathBufferSize);
   else if (step.kind == kRemoveFolder)
-    Compose(text, "%s\\", step.path);
+    ComposePath(text, "%s\\", step.path);
   else
-    Compose(text, "%s\\%s", RegistryRootName(step.root), step.path);
+    ComposePath(text, "%s\\%s", RegistryRootName(step.root), step.path);
 }
 
 // The uninstall entry is the only key the product has under HKEY_LOCAL_MACHINE.
@@ -265,7 +258,7 @@ bool CarryOutPlan(const UninstallPlan& plan, ReportList* left) {
 // removes: then the copy can remove the folder too.
 bool HoldsOnlyOwnFiles(const Places& places) {
   char pattern[kPathBufferSize];
-  if (!Compose(pattern, "%s\\*", places.folder)) return false;
+  if (!ComposePath(pattern, "%s\\*", places.folder)) return false;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return true;
@@ -287,8 +280,8 @@ bool StartRemovalCopy(const Places& places, bool removeFolder) {
   char number[24], copy[kPathBufferSize];
   // Named after this process, so that two uninstallers never share one.
   if (!places.temp[0] ||
-      !Compose(copy, "%s%s%s.exe", places.temp, kCopyName,
-               DecimalText(number, GetCurrentProcessId())) ||
+      !ComposePath(copy, "%s%s%s.exe", places.temp, kCopyName,
+                   DecimalText(number, GetCurrentProcessId())) ||
       !CopyFileA(places.program, copy, FALSE))
     return false;
   HANDLE self = nullptr;
@@ -392,7 +385,7 @@ int Uninstall(bool quiet) {
   }
   if (plan.listsInstallFolder && (!copyStarted || !HoldsOnlyOwnFiles(places))) {
     char folder[kPathBufferSize];
-    Compose(folder, "%s\\", places.folder);
+    ComposePath(folder, "%s\\", places.folder);
     AddReportItem(&left, folder);
   }
   const bool passedOver = plan.passedOver > 0;

@@ -55,8 +55,7 @@ void ShowSummary() {
 // could name another program.
 void LaunchProduct() {
   char program[kPathBufferSize];
-  const char* const texts[] = {installPicker.path, LookupText("sc1src")};
-  if (FillTextSlots(program, sizeof program, "%s\\%s", texts, 2) >= sizeof program) return;
+  if (!ComposePath(program, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
   ShellExecuteA(mainWindow, "open", program, "", "", SW_SHOW);
 }
 

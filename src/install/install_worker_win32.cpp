@@ -106,8 +106,7 @@ void ShowFileLine(const char* target) {
 void CopyEntry(int i, FILE* log, CopyProgress* progress) {
   char name[kPathBufferSize] = "", target[kPathBufferSize];
   PackageEntryName(kPayloadPackage, i, name);
-  const char* const texts[] = {installPicker.path, name};
-  if (FillTextSlots(target, sizeof target, "%s\\%s", texts, 2) >= sizeof target) {
+  if (!ComposePath(target, "%s\\%s", installPicker.path, name)) {
     progress->complete = false;  // a file under a cut name would land elsewhere: passed over
     return;
   }
@@ -148,8 +147,7 @@ FILE* PrepareInstallFolder() {
   char folder[kPathBufferSize], logPath[kPathBufferSize];
   lstrcpyA(folder, installPicker.path);
   const bool folderWasNew = !IsFolder(folder);
-  const char* const texts[] = {folder, kInstallLogName};
-  const bool logFits = FillTextSlots(logPath, sizeof logPath, "%s\\%s", texts, 2) < sizeof logPath;
+  const bool logFits = ComposePath(logPath, "%s\\%s", folder, kInstallLogName);
   CreateFolderChain(folder);
   FILE* log = logFits ? std::fopen(logPath, "a+") : nullptr;
   if (folderWasNew) WriteFolderLine(log, folder);

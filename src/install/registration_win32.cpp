@@ -30,9 +30,7 @@ HKEY CreateKey(HKEY root, const char* keyPath) {
 // would not fit, so that no cut path is ever registered.
 bool UninstallCommand(char* command, size_t size) {
   char uninstaller[kPathBufferSize];
-  const char* const texts[] = {installPicker.path, kUninstallerName};
-  if (FillTextSlots(uninstaller, sizeof uninstaller, "%s\\%s", texts, 2) >= sizeof uninstaller)
-    return false;
+  if (!ComposePath(uninstaller, "%s\\%s", installPicker.path, kUninstallerName)) return false;
   return FormatUninstallCommand(command, size, uninstaller);
 }
 

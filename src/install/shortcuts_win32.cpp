@@ -24,13 +24,6 @@ const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0,
 const IID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-// Joins the texts into `out` (260 bytes) with `format`; false when it would not fit: a shortcut
-// written under a cut name would land somewhere else.
-bool Compose(char* out, const char* format, const char* a, const char* b, const char* c = "") {
-  const char* const texts[] = {a, b, c};
-  return FillTextSlots(out, kPathBufferSize, format, texts, 3) < size_t(kPathBufferSize);
-}
-
 void WriteInternetShortcut(const char* target, const char* file) {
   FILE* out = std::fopen(file, "w");
   if (!out) return;
@@ -62,7 +55,7 @@ void ShowStatus() {
 
 void OpenFolderWindow(const char* folder) {
   char quoted[kPathBufferSize];
-  if (Compose(quoted, "\"%s\"", folder, ""))
+  if (ComposePath(quoted, "\"%s\"", folder))
     ShellExecuteA(mainWindow, "open", quoted, "", nullptr, SW_SHOW);
 }
 
@@ -73,9 +66,10 @@ void CreateTableShortcut(FILE* log, const char* folder, int i) {
   const char* text = LookupText(targetKey);
   const bool web = IsWebAddress(text);
   char target[kPathBufferSize], file[kPathBufferSize];
-  if (web ? !Compose(target, "%s", text, "") : !Compose(target, "%s\\%s", installPicker.path, text))
+  if (web ? !ComposePath(target, "%s", text)
+          : !ComposePath(target, "%s\\%s", installPicker.path, text))
     return;
-  if (!Compose(file, "%s\\%s%s", folder, LookupText(nameKey), web ? ".url" : ".lnk")) return;
+  if (!ComposePath(file, "%s\\%s%s", folder, LookupText(nameKey), web ? ".url" : ".lnk")) return;
   WriteShortcut(target, file);
   WriteFileLine(log, file);
 }
@@ -112,8 +106,8 @@ void CreateDesktopShortcut(FILE* log) {
   ShowStatus();
   char desktop[kPathBufferSize], file[kPathBufferSize], target[kPathBufferSize];
   if (!GetDesktopFolder(desktop)) return;  // no folder to write into: no shortcut, no line
-  if (!Compose(file, "%s\\%s%s", desktop, LookupText("sc1"), ".lnk")) return;
-  if (!Compose(target, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
+  if (!ComposePath(file, "%s\\%s%s", desktop, LookupText("sc1"), ".lnk")) return;
+  if (!ComposePath(target, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
   WriteShortcut(target, file);
   WriteFileLine(log, file);
 }

@@ -1,5 +1,7 @@
 #include "lang/fill_text.h"
 
+#include "folders/path_text.h"
+
 namespace {
 
 // Appends one byte at *length, keeping room for the terminator; counts it even when cut.
@@ -27,4 +29,9 @@ size_t FillTextSlots(char* out, size_t size, const char* format, const char* con
   }
   if (size > 0) out[length < size ? length : size - 1] = '\0';
   return length;
+}
+
+bool ComposePath(char* out, const char* format, const char* a, const char* b, const char* c) {
+  const char* const texts[] = {a, b, c};
+  return FillTextSlots(out, kPathBufferSize, format, texts, 3) < size_t(kPathBufferSize);
 }

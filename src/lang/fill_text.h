@@ -12,3 +12,9 @@
 // length of the whole result, so a value of `size` or more means the result was cut.
 size_t FillTextSlots(char* out, size_t size, const char* format, const char* const* texts,
                      int count);
+
+// `format` with its "%s" slots filled by `a`, `b` and `c` into the path buffer `out`
+// (kPathBufferSize bytes). False when the result would not fit: a cut path names another file,
+// so the caller must not use `out` then.
+bool ComposePath(char* out, const char* format, const char* a, const char* b = "",
+                 const char* c = "");

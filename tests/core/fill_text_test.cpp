@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "folders/path_text.h"
 #include "lang/fill_text.h"
 
 namespace {
@@ -68,6 +69,15 @@ TEST(SkipProgramName, LeavesTheRestOfTheCommandLine) {
   };
   for (const auto& row : rows)
     EXPECT_STREQ(SkipProgramName(row.line), row.rest) << row.line;
+}
+
+// A path of 259 bytes still fits its buffer; one byte more is refused, never used cut short.
+TEST(ComposePath, RefusesWhatWouldNotFitAPathBuffer) {
+  char out[kPathBufferSize];
+  const std::string folder(250, 'f');
+  EXPECT_TRUE(ComposePath(out, "%s\\%s", folder.c_str(), "12345678"));
+  EXPECT_EQ(std::string(out), folder + "\\12345678");
+  EXPECT_FALSE(ComposePath(out, "%s\\%s", folder.c_str(), "123456789"));
 }
 
 }  // namespace
