@@ -37,6 +37,7 @@
 
 #include "app/command_line.h"
 #include "app/dll_search_win32.h"
+#include "folders/folders_win32.h"
 #include "folders/path_text.h"
 #include "install/install_text.h"
 #include "lang/fill_text.h"
@@ -105,14 +106,6 @@ const char* Say(const Text& text) {
 
 bool IsGone(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-void GetSpecialFolder(int id, char* folder) {
-  folder[0] = '\0';
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, id, &list)) || !SHGetPathFromIDListA(list, folder))
-    folder[0] = '\0';
-  if (list) CoTaskMemFree(list);
 }
 
 // The long form, so that a start through a short 8.3 name (C:\PROGRA~1\...) still matches the

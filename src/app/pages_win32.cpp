@@ -9,6 +9,7 @@
 #include "folders/byte_count.h"
 #include "folders/drive_selector_win32.h"
 #include "folders/folder_picker_win32.h"
+#include "folders/folders_win32.h"
 #include "folders/path_text.h"
 #include "lang/language.h"
 #include "lang/license.h"
@@ -258,9 +259,5 @@ void DefaultInstallFolder(char* path) {
 }
 
 void DefaultShortcutFolder(char* path) {
-  LPITEMIDLIST programs = nullptr;
-  const bool found = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &programs)) &&
-                     SHGetPathFromIDListA(programs, path);
-  if (programs) CoTaskMemFree(programs);
-  if (!found) FirstFixedDriveRoot(path);
+  if (!GetSpecialFolder(CSIDL_PROGRAMS, path)) FirstFixedDriveRoot(path);
 }

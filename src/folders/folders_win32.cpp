@@ -1,5 +1,8 @@
-// IsFolder and CreateFolderChain (folders_win32.h) on the Win32 file system.
+// IsFolder, CreateFolderChain and GetSpecialFolder (folders_win32.h) on the Win32 file system
+// and shell.
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <shlobj.h>
 
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
@@ -18,4 +21,13 @@ void CreateFolderChain(const char* path) {
     // then fail too, and the caller learns of it when it cannot create a file there.
     if (!IsFolder(prefix)) CreateDirectoryA(prefix, nullptr);
   }
+}
+
+bool GetSpecialFolder(int csidl, char* path) {
+  LPITEMIDLIST list = nullptr;
+  const bool found = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) &&
+                     SHGetPathFromIDListA(list, path);
+  if (list) CoTaskMemFree(list);
+  if (!found) path[0] = '\0';
+  return found;
 }

@@ -84,11 +84,7 @@ void WriteShortcut(const char* target, const char* file) {
 }
 
 bool GetDesktopFolder(char* folder) {
-  LPITEMIDLIST desktop = nullptr;
-  const bool found = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)) &&
-                     SHGetPathFromIDListA(desktop, folder);
-  if (desktop) CoTaskMemFree(desktop);
-  return found;
+  return GetSpecialFolder(CSIDL_DESKTOP, folder);
 }
 
 void CreateFolderShortcuts(FILE* log) {
