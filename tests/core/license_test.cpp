@@ -103,10 +103,7 @@ class ShippedLicense : public LicenseText {
  protected:
   void SetUp() override {
     if (!LoadShippedPackages()) GTEST_SKIP() << "the shipped setup package is not built";
-    const PackageEntryHeader* header = nullptr;
-    text_ = reinterpret_cast<const char*>(FindPackageEntry(kSetupPackage, "qxsetup.lng", &header));
-    ASSERT_NE(text_, nullptr);
-    length_ = int(EntryDataSize(header));
+    ASSERT_TRUE(FindShippedSetupLanguage(&text_, &length_));
   }
   void Load(const char* section) {
     LoadLanguageSection(text_, length_, section);

@@ -4,4 +4,15 @@
 // build makes no payload (its programs are Windows programs), so there package 2 is absent.
 #pragma once
 
+#include "package/package.h"
+
 bool LoadShippedPackages();
+
+// The language text "qxsetup.lng" of the loaded setup package (not NUL-terminated) and its
+// length; false when the entry is missing.
+inline bool FindShippedSetupLanguage(const char** text, int* length) {
+  const PackageEntryHeader* header = nullptr;
+  *text = reinterpret_cast<const char*>(FindPackageEntry(kSetupPackage, "qxsetup.lng", &header));
+  *length = *text ? int(EntryDataSize(header)) : 0;
+  return *text != nullptr;
+}

@@ -13,15 +13,10 @@ const char kLeaf[] = "QxManyFiles";
 class CancelDuringCopy : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
-    RemoveTree(Folder());
-    KeepPrefix();
+    PrepareGroup(Folder());
     StartWizard("setup_many_files.exe");
   }
-  static void TearDownTestSuite() {
-    EndWizard();
-    RestorePrefix();
-    RemoveTree(Folder());
-  }
+  static void TearDownTestSuite() { EndGroup(Folder()); }
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
 

@@ -12,15 +12,11 @@ const char kLeaf[] = "QxEmptyPayload";
 class EmptyPayload : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
-    RemoveTree(Folder());
-    KeepPrefix();
+    PrepareGroup(Folder());
     StartWizard("setup_empty_payload.exe");
   }
-  static void TearDownTestSuite() {
-    EndWizard();  // Finish would launch a program the payload does not have
-    RestorePrefix();
-    RemoveTree(Folder());
-  }
+  // The wizard is ended, not finished: Finish would launch a program the payload does not have.
+  static void TearDownTestSuite() { EndGroup(Folder()); }
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
 };

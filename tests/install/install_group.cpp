@@ -32,15 +32,23 @@ constexpr DWORD kInstallTimeoutMs = 60000;
 
 }  // namespace
 
-void InstallGroup::KeepPrefix() {
+void InstallGroup::PrepareGroup(const std::string& folder, const std::string& shortcutLeaf) {
+  RemoveTree(folder);
+  if (!shortcutLeaf.empty()) RemoveTree(Programs(shortcutLeaf));
+  const std::string desktopShortcut = DesktopFolder() + "\\Quintaxel.lnk";
   registry_.reset(new RegistryKeeper);
-  desktopShortcut_.reset(new FileKeeper(DesktopFolder() + "\\Quintaxel.lnk"));
+  desktopShortcut_.reset(new FileKeeper(desktopShortcut));
+  DeleteFileA(desktopShortcut.c_str());
 }
 
-void InstallGroup::RestorePrefix() {
+void InstallGroup::EndGroup(const std::string& folder, const std::string& shortcutLeaf) {
+  EndWizard();
+  if (HWND product = WaitForProductWindow(0)) EndProduct(product);
   CloseFolderWindows(0);
   registry_.reset();
   desktopShortcut_.reset();
+  RemoveTree(folder);
+  if (!shortcutLeaf.empty()) RemoveTree(Programs(shortcutLeaf));
 }
 
 ::testing::AssertionResult InstallGroup::ChooseInstallFolder(int index, const std::string& leaf,

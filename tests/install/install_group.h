@@ -19,10 +19,13 @@ struct FinishState {
 
 class InstallGroup : public wizard::WizardGroup {
  protected:
-  // Takes note of the registry and the desktop shortcut; the group's own folders are removed
-  // by the group itself.
-  static void KeepPrefix();
-  static void RestorePrefix();
+  // Before a run that installs into `folder` (and makes the shortcut folder `shortcutLeaf` in
+  // Programs, when one is named): removes what an earlier, failed run left there, takes note of
+  // the registry and the desktop shortcut, and removes the desktop shortcut.
+  static void PrepareGroup(const std::string& folder, const std::string& shortcutLeaf = "");
+  // After it: ends the wizard and the product if they still run, puts the registry and the
+  // desktop shortcut back, and removes the two folders.
+  static void EndGroup(const std::string& folder, const std::string& shortcutLeaf = "");
 
   // Page 3: types `leaf` as the leaf name and selects entry `index` of the folder list (0 the
   // drive root, 1 the default Program Files); waits until the path edit shows `expected`.

@@ -39,19 +39,10 @@ const ShippedShortcut kShippedShortcuts[] = {{"sc1", "sc1src", false},
 class ShippedInstall : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
-    RemoveTree(Folder());  // a failed run's leftovers
-    RemoveTree(Programs(kLeaf));
-    KeepPrefix();
-    DeleteFileA(DesktopShortcut().c_str());
+    PrepareGroup(Folder(), kLeaf);
     StartWizard();
   }
-  static void TearDownTestSuite() {
-    EndWizard();
-    if (HWND product = WaitForProductWindow(0)) EndProduct(product);
-    RestorePrefix();
-    RemoveTree(Folder());
-    RemoveTree(Programs(kLeaf));
-  }
+  static void TearDownTestSuite() { EndGroup(Folder(), kLeaf); }
 
   // The second installation is a run of its own: a test that finds the wizard ended by Finish
   // starts it again.
@@ -195,7 +186,7 @@ TEST_F(ShippedInstall, FinishWithLaunchCheckedStartsTheInstalledProgram) {
 class ReadOnlyTarget : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
-    RemoveTree(Folder());
+    PrepareGroup(Folder(), kShortcutLeaf);
     CreateDirectoryA(Folder().c_str(), nullptr);
     CreateDirectoryA((Folder() + "\\help").c_str(), nullptr);
     WriteBytes(LockedFile(), kUserText);
@@ -204,18 +195,11 @@ class ReadOnlyTarget : public InstallGroup {
     // held open without sharing, as a running program holds it.
     holder_ =
         CreateFileA(LockedFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    RemoveTree(Programs(kShortcutLeaf));
-    KeepPrefix();
-    DeleteFileA(DesktopShortcut().c_str());
     StartWizard();
   }
   static void TearDownTestSuite() {
-    EndWizard();
-    if (HWND product = WaitForProductWindow(0)) EndProduct(product);
     ReleaseLockedFile();
-    RestorePrefix();
-    RemoveTree(Folder());
-    RemoveTree(Programs(kShortcutLeaf));
+    EndGroup(Folder(), kShortcutLeaf);
   }
 
   static void ReleaseLockedFile() {
@@ -278,16 +262,11 @@ TEST_F(ReadOnlyTarget, FinishStartsNothing) {
 class BlockedFolder : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
+    PrepareGroup(Blocker());
     WriteBytes(Blocker(), kBlockerText);
-    KeepPrefix();
-    DeleteFileA(DesktopShortcut().c_str());
     StartWizard();
   }
-  static void TearDownTestSuite() {
-    EndWizard();
-    RestorePrefix();
-    DeleteFileA(Blocker().c_str());
-  }
+  static void TearDownTestSuite() { EndGroup(Blocker()); }
 
   static std::string Blocker() { return ProgramFiles().substr(0, 3) + "Blocked"; }
   static constexpr char kBlockerText[] = "a file, not a folder";
@@ -316,15 +295,10 @@ TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFilesAreMissing) 
 class LongFolder : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
-    RemoveTree(Folder());
-    KeepPrefix();
+    PrepareGroup(Folder());
     StartWizard();
   }
-  static void TearDownTestSuite() {
-    EndWizard();
-    RestorePrefix();
-    RemoveTree(Folder());
-  }
+  static void TearDownTestSuite() { EndGroup(Folder()); }
 
   static std::string Leaf() { return std::string(240, 'L'); }
   static std::string Folder() { return ProgramFiles().substr(0, 3) + Leaf(); }

@@ -27,12 +27,6 @@ uint64_t Value64(const FILETIME& time) {
   return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-std::string SpecialFolder(int which) {
-  char path[MAX_PATH] = "";
-  SHGetSpecialFolderPathA(nullptr, path, which, FALSE);
-  return path;
-}
-
 }  // namespace
 
 // ---- The payload.
@@ -67,11 +61,11 @@ std::string ProgramFiles() {
 }
 
 std::string ProgramsFolder() {
-  return SpecialFolder(CSIDL_PROGRAMS);
+  return wizard::SpecialFolder(CSIDL_PROGRAMS);
 }
 
 std::string DesktopFolder() {
-  return SpecialFolder(CSIDL_DESKTOP);
+  return wizard::SpecialFolder(CSIDL_DESKTOP);
 }
 
 bool FileExists(const std::string& path) {
@@ -90,26 +84,6 @@ std::string ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 
 // ---- The install log.

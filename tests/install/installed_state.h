@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "wizard/wizard_harness.h"
+
 namespace install {
 
 // ---- The payload as packed, read with the project's own walk.
@@ -35,8 +37,7 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
-// Deletes a folder with everything in it, read-only files included.
-void RemoveTree(const std::string& folder);
+using wizard::RemoveTree;
 
 // ---- The install log, as it should read: each line ends with CR LF.
 

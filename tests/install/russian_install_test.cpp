@@ -15,18 +15,12 @@ class RussianInstall : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
     if (GetACP() != kCyrillic) return;
-    RemoveTree(Folder());
-    RemoveTree(Programs(kLeaf));
-    KeepPrefix();
-    DeleteFileA((DesktopFolder() + "\\Quintaxel.lnk").c_str());
+    PrepareGroup(Folder(), kLeaf);
     StartWizard();
   }
   static void TearDownTestSuite() {
     if (GetACP() != kCyrillic) return;
-    EndWizard();
-    RestorePrefix();
-    RemoveTree(Folder());
-    RemoveTree(Programs(kLeaf));
+    EndGroup(Folder(), kLeaf);
   }
 
   void SetUp() override {

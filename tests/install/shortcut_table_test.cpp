@@ -25,18 +25,11 @@ class ShortcutTable : public InstallGroup {
   }
 
   void SetUp() override {
-    RemoveTree(Folder());
-    RemoveTree(Shortcuts());
-    KeepPrefix();
+    PrepareGroup(Folder(), kLeaf);
     StartWizard("setup_shortcut_cases.exe");
     InstallGroup::SetUp();
   }
-  void TearDown() override {
-    EndWizard();
-    RestorePrefix();
-    RemoveTree(Folder());
-    RemoveTree(Shortcuts());
-  }
+  void TearDown() override { EndGroup(Folder(), kLeaf); }
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string Shortcuts() { return Programs(kLeaf); }

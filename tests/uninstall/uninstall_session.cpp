@@ -21,22 +21,6 @@ constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
 // system may keep the file of an ended process for a moment longer.
 constexpr DWORD kSelfRemovalMs = 15000;
 
-struct BoxSearch {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK FindProcessBox(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<BoxSearch*>(context);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != search->process || !IsWindowVisible(window) ||
-      wizard::ClassName(window) != "#32770")
-    return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 bool EndsWithNoCase(const std::wstring& text, const std::wstring& ending) {
   return text.size() >= ending.size() &&
          lstrcmpiW(text.c_str() + text.size() - ending.size(), ending.c_str()) == 0;
@@ -126,9 +110,7 @@ void RemoveScheduledCopies() {
 }
 
 std::wstring SpecialFolder(int id) {
-  wchar_t folder[MAX_PATH] = L"";
-  SHGetSpecialFolderPathW(nullptr, folder, id, FALSE);
-  return folder;
+  return Widen(wizard::SpecialFolder(id));
 }
 
 std::string ReadProductLanguageFile() {
@@ -171,26 +153,6 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
-void RemoveTree(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileW(path.c_str());
-    return;
-  }
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
 void RemoveInstallation(const Installation& installation) {
   for (const std::wstring& path :
        {installation.folder, installation.shortcutFolder, installation.desktopLink})
@@ -224,22 +186,19 @@ UninstallerRun::~UninstallerRun() {
 }
 
 HWND UninstallerRun::WaitForBox() const {
-  BoxSearch search = {process_.dwProcessId, nullptr};
+  HWND box = nullptr;
   WaitUntil([&] {
-    EnumWindows(FindProcessBox, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+    box = wizard::FindProcessWindow(process_.dwProcessId, "#32770");
+    return box != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
   });
-  if (search.found) wizard::Settle(search.found);
-  return search.found;
+  if (box) wizard::Settle(box);
+  return box;
 }
 
 ::testing::AssertionResult UninstallerRun::Answer(HWND box, int id) const {
-  HWND button = GetDlgItem(box, id);
-  if (!button) return ::testing::AssertionFailure() << "the box has no button " << id;
-  PostMessageW(button, BM_CLICK, 0, 0);
-  if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the box stayed after a click on " << id;
+  if (wizard::AnswerBox(box, id)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "the box has no button " << id << " or stayed after a click on it";
 }
 
 wizard::Confirmation UninstallerRun::AnswerBox(int id) const {

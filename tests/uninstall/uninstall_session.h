@@ -35,8 +35,7 @@ std::wstring ProductText(int section, const char* key, UINT codePage = CP_ACP);
 
 bool IsThere(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
-// Deletes a file or a folder with everything in it.
-void RemoveTree(const std::wstring& path);
+using wizard::RemoveTree;
 
 // Removes whatever `installation` left, without its uninstaller: the install folder and the
 // shortcut folder with everything in them, the desktop shortcut, the uninstall entry and the

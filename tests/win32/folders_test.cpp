@@ -4,6 +4,7 @@
 #include <string>
 
 #include "folders/folders_win32.h"
+#include "wizard/wizard_harness.h"
 
 namespace {
 
@@ -18,24 +19,7 @@ void WriteFile(const std::string& path) {
   CloseHandle(file);
 }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
+using wizard::RemoveTree;
 
 // Each test works in a fresh folder of its own below the temporary folder.
 class FoldersTest : public ::testing::Test {

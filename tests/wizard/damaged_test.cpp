@@ -10,31 +10,7 @@
 
 namespace {
 
-struct Search {
-  DWORD process;
-  const char* windowClass;
-  HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM context) {
-  Search* search = reinterpret_cast<Search*>(context);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (process == search->process && IsWindowVisible(window) &&
-      std::string(name) == search->windowClass) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindWindowOf(DWORD process, const char* windowClass) {
-  Search search{process, windowClass, nullptr};
-  EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+using wizard::FindProcessWindow;
 
 TEST(DamagedSetup, SaysSoInOneMessageAndEndsWithAFailure) {
   const std::string program = wizard::ExecutableFolder() + "\\setup_damaged.exe";
@@ -45,12 +21,12 @@ TEST(DamagedSetup, SaysSoInOneMessageAndEndsWithAFailure) {
                              &startup, &process));
   HWND box = nullptr;
   EXPECT_TRUE(
-      wizard::WaitUntil([&] { return (box = FindWindowOf(process.dwProcessId, "#32770")); }));
+      wizard::WaitUntil([&] { return (box = FindProcessWindow(process.dwProcessId, "#32770")); }));
   if (box) {
     EXPECT_EQ(wizard::Narrow(wizard::Text(box)), "Quintaxel setup");
     EXPECT_NE(wizard::Narrow(wizard::Text(GetDlgItem(box, 0xFFFF))).find("damaged"),
               std::string::npos);
-    EXPECT_EQ(FindWindowOf(process.dwProcessId, "Vorlen installer main window"), nullptr)
+    EXPECT_EQ(FindProcessWindow(process.dwProcessId, "Vorlen installer main window"), nullptr)
         << "no wizard without its data";
     PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   }

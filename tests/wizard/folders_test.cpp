@@ -33,9 +33,7 @@ std::string ExtraDriveFolder() {
 }
 
 std::string Programs() {
-  char programs[MAX_PATH] = "";
-  SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
-  return programs;
+  return SpecialFolder(CSIDL_PROGRAMS);
 }
 
 // Enough folders below Programs to fill the shortcut list below the selected entry.

@@ -70,9 +70,7 @@ class WizardLayout : public WizardGroup {
   }
 
   static std::string DefaultShortcutPath() {
-    char programs[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
-    return std::string(programs) + "\\Quintaxel";
+    return SpecialFolder(CSIDL_PROGRAMS) + "\\Quintaxel";
   }
 
   static std::string RequiredSpace() {

@@ -21,8 +21,8 @@ class WizardNavigation : public WizardGroup {
   static void TearDownTestSuite() {
     EndWizard();
     CloseFolderWindows(0);
-    install::RemoveTree(install::ProgramFiles().substr(0, 3) + "Quintaxel");
-    install::RemoveTree(install::ProgramsFolder() + "\\Quintaxel");
+    RemoveTree(install::ProgramFiles().substr(0, 3) + "Quintaxel");
+    RemoveTree(install::ProgramsFolder() + "\\Quintaxel");
     desktopShortcut_.reset();
     registry_.reset();
   }

@@ -1,5 +1,6 @@
 #include "wizard/wizard_harness.h"
 
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <cstring>
@@ -16,8 +17,7 @@ namespace {
 constexpr UINT kAnswerTimeoutMs = 5000;
 constexpr char kMainWindowClass[] = "Vorlen installer main window";
 
-struct WindowSearch {
-  DWORD process;
+struct OwnedBoxSearch {
   HWND owner;
   HWND found;
 };
@@ -26,18 +26,24 @@ bool HasClass(HWND window, const char* name) {
   return ClassName(window) == name;
 }
 
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
+struct ProcessWindowSearch {
+  DWORD process;
+  const char* windowClass;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindowOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ProcessWindowSearch*>(context);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != search->process || !IsWindowVisible(window)) return TRUE;
-  if (!HasClass(window, kMainWindowClass)) return TRUE;
+  if (!HasClass(window, search->windowClass)) return TRUE;
   search->found = window;
   return FALSE;
 }
 
 BOOL CALLBACK FindOwnedBox(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
+  auto* search = reinterpret_cast<OwnedBoxSearch*>(context);
   if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
   if (!HasClass(window, "#32770")) return TRUE;
   search->found = window;
@@ -138,6 +144,19 @@ std::vector<Entry> ComboEntries(HWND combo) {
   return entries;
 }
 
+HWND FindProcessWindow(DWORD process, const char* windowClass) {
+  ProcessWindowSearch search = {process, windowClass, nullptr};
+  EnumWindows(FindProcessWindowOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool AnswerBox(HWND box, int id) {
+  HWND button = GetDlgItem(box, id);
+  if (!button) return false;
+  PostMessageW(button, BM_CLICK, 0, 0);
+  return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (!condition()) {
@@ -206,6 +225,36 @@ std::vector<std::string> Subfolders(const std::string& folder) {
   return names;
 }
 
+void RemoveTree(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileW(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTree(const std::string& path) {
+  RemoveTree(Widen(path));
+}
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+  return path;
+}
+
 std::string FormatBytes(long long count) {
   char text[16] = "";
   return FormatByteCount(count, text);
@@ -271,14 +320,11 @@ bool Wizard::Start(const std::string& programName, std::string* error) {
     *error = "cannot start " + program + ", error " + std::to_string(GetLastError());
     return false;
   }
-  WindowSearch search = {process_.dwProcessId, nullptr, nullptr};
   const bool shown = WaitUntil(
       [&] {
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr || !Running();
+        return (main_ = FindProcessWindow(process_.dwProcessId, kMainWindowClass)) || !Running();
       },
       30000);
-  main_ = search.found;
   if (!shown || !main_) {
     *error = "setup.exe showed no visible \"" + std::string(kMainWindowClass) + "\" window";
     return false;
@@ -389,7 +435,7 @@ void Wizard::Type(HWND edit, const std::wstring& text) const {
 }
 
 HWND Wizard::Confirmation() const {
-  WindowSearch search = {0, main_, nullptr};
+  OwnedBoxSearch search = {main_, nullptr};
   EnumWindows(FindOwnedBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -402,10 +448,7 @@ HWND Wizard::WaitForConfirmation(DWORD timeoutMs) const {
 }
 
 bool Wizard::Answer(HWND box, int id) const {
-  HWND button = GetDlgItem(box, id);
-  if (!button) return false;
-  Click(button);
-  return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  return AnswerBox(box, id);
 }
 
 namespace {

@@ -61,6 +61,12 @@ std::vector<Entry> ComboEntries(HWND combo);
 // Polls `condition` every few milliseconds until it holds or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
+// The visible top-level window of class `windowClass` ("#32770" for a message box) that the
+// process `process` shows, or null.
+HWND FindProcessWindow(DWORD process, const char* windowClass);
+// Clicks the button `id` of the message box `box` and waits until the box has gone.
+bool AnswerBox(HWND box, int id);
+
 // ---- Text helpers.
 
 std::wstring Widen(const std::string& bytes, UINT codePage = CP_ACP);
@@ -72,6 +78,11 @@ std::string ReadFileBytes(const std::string& path);
 std::string ExecutableFolder();
 // The subfolders of `folder`, in the order the file system enumerates them.
 std::vector<std::string> Subfolders(const std::string& folder);
+// Deletes a file, or a folder with everything in it, read-only files included.
+void RemoveTree(const std::wstring& path);
+void RemoveTree(const std::string& path);  // a path in the system code page
+// The file-system path of the shell's special folder `csidl`, in the system code page.
+std::string SpecialFolder(int csidl);
 std::string FormatBytes(long long count);  // the wizard's byte-count text
 long long TotalFreeBytes(const std::string& root);
 bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text);
