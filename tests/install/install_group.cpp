@@ -91,6 +91,12 @@ void InstallGroup::EndGroup(const std::string& folder, const std::string& shortc
   return ::testing::AssertionSuccess();
 }
 
+void InstallGroup::ExpectFilesMissing(const FinishState& finish) {
+  EXPECT_EQ(finish.finishText, Shown("7_04"));
+  EXPECT_NE(finish.finishText, L"") << "the finish page says something";
+  EXPECT_FALSE(finish.launchChecked);
+}
+
 ::testing::AssertionResult InstallGroup::Finish() {
   wizard_->Click(kCancelId);
   DWORD exitCode = 1;

@@ -37,6 +37,9 @@ class InstallGroup : public wizard::WizardGroup {
   static ::testing::AssertionResult ChooseShortcuts(bool folder, bool desktop);
   // Next on page 5, then waits for the finish page and reads it.
   static ::testing::AssertionResult Install(FinishState* finish);
+  // The finish page of an installation that could not write every file: it says so ("7_04",
+  // never an empty text) and offers no launch.
+  static void ExpectFilesMissing(const FinishState& finish);
   // Finish, with the launch check box as it stands; the wizard must end.
   static ::testing::AssertionResult Finish();
 
