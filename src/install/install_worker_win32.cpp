@@ -114,9 +114,6 @@ void CopyEntry(int i, FILE* log, CopyProgress* progress) {
   char entryLog[kEntryLogTextSize];
   CreateMissingAncestors(target, entryLog);
   WriteLogText(log, entryLog);
-  // The lines reach the disk before the file does: a cancel, which ends the process wherever the
-  // worker stands, never leaves a file that the log does not name for the uninstaller.
-  if (log) std::fflush(log);
   HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -150,6 +147,10 @@ FILE* PrepareInstallFolder() {
   const bool logFits = ComposePath(logPath, "%s\\%s", folder, kInstallLogName);
   CreateFolderChain(folder);
   FILE* log = logFits ? std::fopen(logPath, "a+") : nullptr;
+  // Unbuffered: every line is in the file the moment it is written. A cancel ends the process
+  // wherever the worker stands; it then loses no line already written, and no payload file is
+  // ever on disk before the line that names it for the uninstaller.
+  if (log) std::setvbuf(log, nullptr, _IONBF, 0);
   if (folderWasNew) WriteFolderLine(log, folder);
   WriteFileLine(log, logPath);
   return log;
