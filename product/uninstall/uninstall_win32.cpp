@@ -134,8 +134,8 @@ bool FindPlaces(Places* places) {
 }
 
 UninstallPlaces PlanPlaces(const Places& places) {
-  return {places.folder,  places.program,  places.log,
-          places.desktop, places.keptList, kKeptFolderCount};
+  return {places.folder,   places.program,   places.log,    places.desktop,
+          places.keptList, kKeptFolderCount, &kProductNames};
 }
 
 bool DeleteOneFile(const char* path) {
@@ -193,12 +193,71 @@ bool DeleteRegistryName(RegistryRoot root, const char* path, int lastAt) {
   return RemoveEmptyKey(root, path);
 }
 
+bool IsLinkOrNoFolder(DWORD attributes) {
+  return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The folders between a step's place and its item, held open while the item is removed.
+struct HeldFolders {
+  HANDLE handles[kPathBufferSize / 2];  // a path of 259 bytes has fewer folders than that
+  int count;
+  ~HeldFolders() {
+    for (int i = 0; i < count; ++i)
+      CloseHandle(handles[i]);
+  }
+};
+
+enum ChainState { kPlainChain, kChainGone, kChainLinked };
+
+// Opens each folder between the step's place and its item and checks that it is a plain folder,
+// not a symbolic link, junction or mount point, which would lead the removal out of the
+// product's place. Each is opened first, as itself rather than what it may point at, and
+// without delete sharing, so it cannot be renamed or replaced by a link between the check and
+// the removal. A folder step's item, which is removed itself, is checked by its attributes.
+ChainState HoldPlainFolders(const UninstallStep& step, HeldFolders* held) {
+  char folder[kPathBufferSize];
+  BoundedCopy(folder, step.path, sizeof folder);
+  for (int at = step.placeLength; folder[at] != '\0'; ++at) {
+    if (at == step.placeLength || folder[at] != '\\') continue;  // the place's own separator
+
+    folder[at] = '\0';
+    // Listing access, because an open for attributes alone takes no part in sharing checks.
+    const HANDLE handle = CreateFileA(
+        folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) held->handles[held->count++] = handle;
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES && IsGone(GetLastError())) return kChainGone;
+    if (attributes == INVALID_FILE_ATTRIBUTES || IsLinkOrNoFolder(attributes)) return kChainLinked;
+    folder[at] = '\\';
+  }
+  if (step.kind == kRemoveFolder && int(std::strlen(step.path)) > step.placeLength) {
+    const DWORD attributes = GetFileAttributesA(step.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkOrNoFolder(attributes)) return kChainLinked;
+  }
+  return kPlainChain;
+}
+
+// A file or folder step, carried out only through plain folders: through a link it is passed
+// over and reported as left. A folder on the way that is gone takes the item with it.
+bool CarryOutInPlace(const UninstallStep& step) {
+  HeldFolders held = {};
+  switch (HoldPlainFolders(step, &held)) {
+    case kChainGone:
+      return true;
+    case kChainLinked:
+      return false;
+    case kPlainChain:
+      break;
+  }
+  return step.kind == kDeleteFile ? DeleteOneFile(step.path) : RemoveEmptyFolder(step.path);
+}
+
 bool CarryOut(const UninstallStep& step) {
   switch (step.kind) {
     case kDeleteFile:
-      return DeleteOneFile(step.path);
     case kRemoveFolder:
-      return RemoveEmptyFolder(step.path);
+      return CarryOutInPlace(step);
     case kDeleteRegistryName:
       return DeleteRegistryName(step.root, step.path, step.lastAt);
     case kRemoveRegistryKey:
@@ -266,17 +325,56 @@ bool HoldsOnlyOwnFiles(const Places& places) {
   return onlyOwn;
 }
 
+bool WriteAll(HANDLE file, const char* bytes, int length) {
+  DWORD written = 0;
+  return WriteFile(file, bytes, DWORD(length), &written, nullptr) && written == DWORD(length);
+}
+
+bool HoldsExactly(HANDLE file, const char* bytes, int length) {
+  char* read = static_cast<char*>(std::malloc(size_t(length) + 1));
+  DWORD got = 0;
+  const bool same = read && ReadFile(file, read, DWORD(length) + 1, &got, nullptr) &&
+                    got == DWORD(length) && std::memcmp(read, bytes, size_t(length)) == 0;
+  std::free(read);
+  return same;
+}
+
+// Writes this program's bytes to `copy` as a new file and opens it again, for reading only and
+// with no sharing but reading: from then on until the handle is closed, no other process can
+// change, rename or replace it. The bytes are read back through that handle, so a replacement
+// made before it was opened is found too. The handle, or INVALID_HANDLE_VALUE.
+HANDLE WriteHeldCopy(const char* program, const char* copy) {
+  int length = 0;
+  char* bytes = ReadWholeFile(program, &length);
+  if (!bytes) return INVALID_HANDLE_VALUE;
+  DeleteFileA(copy);  // a leftover of an earlier run with this process id; never written through
+  HANDLE file =
+      CreateFileA(copy, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool written = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes, length);
+  if (file != INVALID_HANDLE_VALUE) written = CloseHandle(file) && written;
+  HANDLE held = written ? CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE;
+  if (held != INVALID_HANDLE_VALUE && !HoldsExactly(held, bytes, length)) {
+    CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+  }
+  std::free(bytes);
+  if (held == INVALID_HANDLE_VALUE && written) DeleteFileA(copy);
+  return held;
+}
+
 // Copies this program to the temporary folder and starts the copy, which waits for this process
 // to end and then removes the program, the log and, with `removeFolder`, the install folder
 // when empty. False, with nothing left behind, when that cannot be arranged.
 bool StartRemovalCopy(const Places& places, bool removeFolder) {
   char number[24], copy[kPathBufferSize];
   // Named after this process, so that two uninstallers never share one.
-  if (!places.temp[0] ||
-      !ComposePath(copy, "%s%s%s.exe", places.temp, kCopyName,
-                   DecimalText(number, GetCurrentProcessId())) ||
-      !CopyFileA(places.program, copy, FALSE))
+  if (!places.temp[0] || !ComposePath(copy, "%s%s%s.exe", places.temp, kCopyName,
+                                      DecimalText(number, GetCurrentProcessId())))
     return false;
+  const HANDLE held = WriteHeldCopy(places.program, copy);
+  if (held == INVALID_HANDLE_VALUE) return false;
   HANDLE self = nullptr;
   char command[3 * kPathBufferSize];
   bool started = false;
@@ -297,6 +395,7 @@ bool StartRemovalCopy(const Places& places, bool removeFolder) {
     }
   }
   if (self) CloseHandle(self);  // the copy holds its own inherited handle
+  CloseHandle(held);            // the running copy's image now keeps it as it is
   if (!started) DeleteFileA(copy);
   return started;
 }
@@ -350,7 +449,7 @@ void ShowReport(const ReportList& left, bool passedOver) {
 }
 
 int Uninstall(bool quiet) {
-  Places places;
+  Places places = {};  // every path empty until found
   const bool found = FindPlaces(&places);
   // No folder of the installation is held open as the current one while it is removed.
   if (places.temp[0]) SetCurrentDirectoryA(places.temp);

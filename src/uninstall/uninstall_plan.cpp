@@ -10,8 +10,8 @@
 namespace {
 
 constexpr char kSeparator = '\\';
-// The longest line the setup program writes is a folder line of a 259-byte folder, or a
-// registry line; a longer line is no line of it, and is passed over whole rather than cut.
+// Lines are read whole up to this size, twice any path the uninstaller acts on: a longer one is
+// passed over whole, and a path that does not fit a path buffer is passed over too, never cut.
 constexpr int kLogLineSize = 2 * kPathBufferSize;
 
 const char* const kProductKeys[2] = {kUninstallKeyPath, kSettingsKeyPath};
@@ -26,11 +26,6 @@ bool SameStart(const char* a, const char* b, size_t length) {
   for (size_t i = 0; i < length; ++i)
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;  // also stops at the end of either
   return true;
-}
-
-bool EndsWithFolded(const char* text, const char* ending) {
-  const size_t length = std::strlen(text), endingLength = std::strlen(ending);
-  return length >= endingLength && SameStart(text + length - endingLength, ending, endingLength);
 }
 
 // `path` is `above`, a separator and more: the text test alone, for paths already known to be
@@ -65,6 +60,49 @@ bool AreNamesToTheEnd(const char* p) {
     if (!p) return false;
   }
   return *p == '\0';
+}
+
+bool IsSeparatorByte(char c) {
+  return c == kSeparator || c == '/';
+}
+
+// Copies the root of `path` into `out`: "X:" of "X:\...", or "\\server\share" of
+// "\\server\share[\...]", each separator as a backslash. Its length, or 0 when `path` has no
+// such root. The names of server and share are taken as they stand; IsPlainPath judges them.
+size_t CopyRoot(const char* path, char* out, size_t* consumed) {
+  const char letter = FoldCase(path[0]);
+  if (letter >= 'a' && letter <= 'z' && path[1] == ':' && IsSeparatorByte(path[2])) {
+    out[0] = path[0];
+    out[1] = ':';
+    *consumed = 2;
+    return 2;
+  }
+  if (!IsSeparatorByte(path[0]) || !IsSeparatorByte(path[1])) return 0;
+  size_t at = 2;
+  for (int name = 0; name < 2; ++name) {
+    if (name == 1) {
+      if (!IsSeparatorByte(path[at])) return 0;
+      ++at;
+    }
+    while (path[at] && !IsSeparatorByte(path[at]))
+      ++at;
+  }
+  out[0] = out[1] = kSeparator;
+  for (size_t i = 2; i < at; ++i)
+    out[i] = IsSeparatorByte(path[i]) ? kSeparator : path[i];
+  *consumed = at;
+  return at;
+}
+
+// The name that Windows opens for `name` (`*length` bytes): the last name of a path loses its
+// trailing dots and spaces, every other name one trailing dot.
+void TrimName(const char* name, size_t* length, bool last) {
+  if (last) {
+    while (*length > 0 && (name[*length - 1] == '.' || name[*length - 1] == ' '))
+      --*length;
+  } else if (*length > 0 && name[*length - 1] == '.') {
+    --*length;
+  }
 }
 
 int CountSeparators(const char* path) {
@@ -120,6 +158,9 @@ struct Folder {
 // What the pass over the log in its own order collects.
 struct LogPass {
   const UninstallPlaces* places;
+  // The places, normalised; "" for one that is unknown or not plain.
+  char installFolder[kPathBufferSize], programPath[kPathBufferSize], logPath[kPathBufferSize],
+      desktopFolder[kPathBufferSize];
   UninstallStep* steps;  // in log order, repeats included
   int count, capacity;
   Folder* shortcutFolders;
@@ -132,63 +173,109 @@ struct LogPass {
 };
 
 void AddStep(LogPass* pass, StepKind kind, RegistryRoot root, const char* path, int lastAt,
-             bool reported) {
+             int placeLength, bool reported) {
   UninstallStep step;
   step.kind = kind;
   step.root = root;
-  BoundedCopy(step.path, path, sizeof step.path);
+  BoundedCopy(step.path, path, sizeof step.path);  // every path here fits: it was checked
   step.lastAt = lastAt;
+  step.placeLength = placeLength;
   step.reported = reported;
   if (!Append(&pass->steps, &pass->count, &pass->capacity, step)) pass->outOfMemory = true;
 }
 
+// `path` normalised into `out` when that gives a plain path; "" and false otherwise.
+bool ToPlainPath(const char* path, char* out) {
+  if (NormalizePath(path, out) && IsPlainPath(out)) return true;
+  out[0] = '\0';
+  return false;
+}
+
 bool IsKeptFolder(const LogPass& pass, const char* folder) {
   const UninstallPlaces& places = *pass.places;
+  char kept[kPathBufferSize];
   for (int i = 0; i < places.keptFolderCount; ++i)
-    if (IsSamePath(folder, places.keptFolders[i])) return true;
+    if (ToPlainPath(places.keptFolders[i], kept) && IsSamePath(folder, kept)) return true;
   return false;
+}
+
+bool IsOneOf(const char* name, const char* const* names, int count) {
+  for (int i = 0; i < count; ++i)
+    if (IsSamePath(name, names[i])) return true;
+  return false;
+}
+
+// `relative` (below the install folder) is a folder that holds one of the product's files.
+bool IsProductFolder(const ProductNames& names, const char* relative) {
+  const size_t length = std::strlen(relative);
+  for (int i = 0; i < names.fileCount; ++i)
+    if (SameStart(names.files[i], relative, length) && names.files[i][length] == kSeparator)
+      return true;
+  return false;
+}
+
+const char* NameAfter(const char* path, const char* folder) {
+  return path + std::strlen(folder) + 1;
+}
+
+// The length of the place where `path` is a file of the product, or -1 where it is none.
+int PlaceOfFile(const LogPass& pass, const char* path) {
+  const ProductNames& names = *pass.places->names;
+  const char* installFolder = pass.installFolder;
+  if (IsInsideFolder(path, installFolder) &&
+      IsOneOf(NameAfter(path, installFolder), names.files, names.fileCount))
+    return int(std::strlen(installFolder));
+  for (int i = 0; i < pass.shortcutCount; ++i) {
+    const char* folder = pass.shortcutFolders[i].path;
+    if (LiesDirectlyIn(path, folder) &&
+        IsOneOf(NameAfter(path, folder), names.shortcuts, names.shortcutCount))
+      return int(std::strlen(folder));
+  }
+  const char* desktop = pass.desktopFolder;
+  if (LiesDirectlyIn(path, desktop) &&
+      IsOneOf(NameAfter(path, desktop), names.desktopShortcuts, names.desktopShortcutCount))
+    return int(std::strlen(desktop));
+  return -1;
 }
 
 // True when the line was taken (even if, like the install folder, it is left to the end).
 bool TakeFolderLine(LogPass* pass, char* line) {
   line[std::strlen(line) - 1] = '\0';  // the folder line's backslash
-  const char* installFolder = pass->places->installFolder;
-  const bool shortcutFolder = pass->afterRegistry;
-  if (!IsPlainPath(line)) return false;
-  if (!shortcutFolder && !IsInsideFolder(line, installFolder) && !IsSamePath(line, installFolder))
-    return false;
-  if (shortcutFolder) {
+  char path[kPathBufferSize];
+  if (!ToPlainPath(line, path)) return false;
+  const char* installFolder = pass->installFolder;
+  const bool isInstallFolder = IsSamePath(path, installFolder);
+  if (pass->afterRegistry) {  // a shortcut folder: its own place, whatever it is
     Folder folder;
-    BoundedCopy(folder.path, line, sizeof folder.path);
+    BoundedCopy(folder.path, path, sizeof folder.path);
     if (!Append(&pass->shortcutFolders, &pass->shortcutCount, &pass->shortcutCapacity, folder))
       pass->outOfMemory = true;
+    if (isInstallFolder)
+      pass->listsInstallFolder = true;
+    else if (!IsKeptFolder(*pass, path))
+      AddStep(pass, kRemoveFolder, kLocalMachine, path, 0, int(std::strlen(path)), false);
+    return true;
   }
-  if (IsSamePath(line, installFolder)) {
+  if (isInstallFolder) {
     pass->listsInstallFolder = true;
-  } else if (!IsKeptFolder(*pass, line)) {
-    AddStep(pass, kRemoveFolder, kLocalMachine, line, 0, !shortcutFolder);
+    return true;
   }
+  if (!IsInsideFolder(path, installFolder) ||
+      !IsProductFolder(*pass->places->names, NameAfter(path, installFolder)))
+    return false;
+  if (!IsKeptFolder(*pass, path))
+    AddStep(pass, kRemoveFolder, kLocalMachine, path, 0, int(std::strlen(installFolder)), true);
   return true;
 }
 
-bool IsShortcutFile(const LogPass& pass, const char* path) {
-  if (!EndsWithFolded(path, ".lnk") && !EndsWithFolded(path, ".url")) return false;
-  for (int i = 0; i < pass.shortcutCount; ++i)
-    if (LiesDirectlyIn(path, pass.shortcutFolders[i].path)) return true;
-  return false;
-}
-
 bool TakeFileLine(LogPass* pass, const char* line) {
-  const UninstallPlaces& places = *pass->places;
-  if (!IsPlainPath(line)) return false;
+  char path[kPathBufferSize];
+  if (!ToPlainPath(line, path)) return false;
   // uninstall.exe and the log go last, and by other means.
-  if (IsSamePath(line, places.programPath) || IsSamePath(line, places.logPath)) return true;
-  const bool desktopShortcut =
-      EndsWithFolded(line, ".lnk") && LiesDirectlyIn(line, places.desktopFolder);
-  if (!IsInsideFolder(line, places.installFolder) && !IsShortcutFile(*pass, line) &&
-      !desktopShortcut)
-    return false;
-  AddStep(pass, kDeleteFile, kLocalMachine, line, 0, true);
+  if (IsSamePath(path, pass->programPath) || IsSamePath(path, pass->logPath)) return true;
+  const int placeLength = PlaceOfFile(*pass, path);
+  if (placeLength < 0) return false;
+  AddStep(pass, kDeleteFile, kLocalMachine, path, 0, placeLength, true);
   return true;
 }
 
@@ -200,9 +287,9 @@ bool TakeRegistryLine(LogPass* pass, const char* line) {
   pass->keyNamed[key] = true;
   // The product key itself has no value above it that could be the product's.
   if (IsSamePath(name.path, kProductKeys[key]))
-    AddStep(pass, kRemoveRegistryKey, name.root, name.path, 0, true);
+    AddStep(pass, kRemoveRegistryKey, name.root, name.path, 0, 0, true);
   else
-    AddStep(pass, kDeleteRegistryName, name.root, name.path, name.lastAt, true);
+    AddStep(pass, kDeleteRegistryName, name.root, name.path, name.lastAt, 0, true);
   return true;
 }
 
@@ -308,6 +395,7 @@ bool AddKeyTidying(UninstallPlan* plan, int* capacity, RegistryRoot root, const 
   step.root = root;
   BoundedCopy(step.path, path, sizeof step.path);
   step.lastAt = 0;
+  step.placeLength = 0;
   step.reported = false;
   for (int i = 0; i < plan->count; ++i)
     if (SameStep(plan->steps[i], step)) return true;
@@ -336,6 +424,37 @@ LogLineKind LogLineKindOf(const char* line) {
   if (length >= 2 && line[0] == '[' && line[length - 1] == ']') return kRegistryLine;
   if (length > 0 && line[length - 1] == kSeparator) return kFolderLine;
   return kFileLine;
+}
+
+bool NormalizePath(const char* path, char* out) {
+  if (std::strlen(path) >= size_t(kPathBufferSize)) return false;
+  size_t at = 0;
+  const size_t rootLength = CopyRoot(path, out, &at);
+  if (rootLength == 0) return false;
+  size_t length = rootLength;
+  while (path[at] != '\0') {
+    while (IsSeparatorByte(path[at]))
+      ++at;
+    const char* name = path + at;
+    while (path[at] != '\0' && !IsSeparatorByte(path[at]))
+      ++at;
+    size_t nameLength = size_t(path + at - name);
+    if (nameLength == 0 || (nameLength == 1 && name[0] == '.')) continue;
+    if (nameLength == 2 && name[0] == '.' && name[1] == '.') {  // back to the separator before
+      while (length > rootLength && out[length - 1] != kSeparator)
+        --length;
+      if (length > rootLength) --length;
+      continue;
+    }
+    TrimName(name, &nameLength, path[at] == '\0');
+    if (nameLength == 0) continue;
+    if (length + 1 + nameLength >= size_t(kPathBufferSize)) return false;
+    out[length++] = kSeparator;
+    std::memcpy(out + length, name, nameLength);
+    length += nameLength;
+  }
+  out[length] = '\0';
+  return true;
 }
 
 bool IsPlainPath(const char* path) {
@@ -400,6 +519,10 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
   *plan = UninstallPlan{nullptr, 0, 0, 0, false};
   LogPass pass = {};
   pass.places = &places;
+  ToPlainPath(places.installFolder, pass.installFolder);
+  ToPlainPath(places.programPath, pass.programPath);
+  ToPlainPath(places.logPath, pass.logPath);
+  ToPlainPath(places.desktopFolder, pass.desktopFolder);
   LogLine line;
   for (int position = 0; ReadLogLine(text, length, &position, &line);)
     TakeLine(&pass, &line);

@@ -1,18 +1,23 @@
 // What the uninstaller makes of the install log: each line sorted into its kind, held against
-// the places that belong to the product, repeated lines dropped and the rest put into the order
-// of removal. Platform-neutral: product/uninstall/uninstall_win32.cpp only carries the steps out.
+// the places and names that belong to the product, repeated lines dropped and the rest put into
+// the order of removal. Platform-neutral: product/uninstall/uninstall_win32.cpp only carries the
+// steps out.
 //
 // The log is the setup program's (install/install_text.h), appended to by every installation
-// into the folder, so lines repeat. It may also be damaged or edited by hand, and no log may
-// make the uninstaller touch what is not the product's. A line is acted on only when it names
-//  - a file or folder inside the install folder (the folder of uninstall.exe);
+// into the folder, so lines repeat. It lies in the install folder, which every user may be able
+// to write, so it may also be damaged or edited by anyone, and no log may make the uninstaller
+// touch what is not the product's. Every path is first brought to the form Windows itself opens
+// (NormalizePath), and judged and acted on in that form only. A line is acted on only when it
+// names
+//  - a file inside the install folder (the folder of uninstall.exe) whose name there is one of
+//    the product's file names, or a folder that holds such a name;
 //  - a shortcut folder, that is a folder line right after a registry line (where the setup
-//    program writes it, after the settings key lines), or a ".lnk" or ".url" file directly in
-//    a shortcut folder named on an earlier line: the setup program makes nothing else there;
-//  - a ".lnk" file directly in the user's desktop folder;
+//    program writes it, after the settings key lines), or a file directly in a shortcut folder
+//    named on an earlier line and bearing one of the product's shortcut file names;
+//  - the desktop shortcut's file name directly in the user's desktop folder;
 //  - a registry name at or below the uninstall key or the settings key.
-// Every other line is passed over. Paths compare without regard to the case of ASCII letters,
-// and only "plain" paths count at all: see IsPlainPath.
+// Every other line is passed over, and so is every path of 260 bytes or more: nothing is ever
+// cut to fit. Paths compare without regard to the case of ASCII letters.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +30,15 @@ enum LogLineKind { kFolderLine, kFileLine, kRegistryLine };
 // with "[" and ends with "]", a folder line ends with a backslash, every other line is a file
 // line.
 LogLineKind LogLineKindOf(const char* line);
+
+// Brings the absolute path `path` to the form that Windows' own path normalisation gives it, the
+// name that a file call opens: "/" read as a backslash, runs of separators collapsed, "." and ".."
+// resolved (never above the root), a single trailing dot dropped from every name but the last,
+// and all trailing dots and spaces from the last (unless a separator ends the path). The result,
+// without a trailing separator, goes to `out` (kPathBufferSize bytes). False when `path` is
+// 260 bytes or more, does not begin with a drive letter, a colon and a separator or with
+// \\server\share, or the result would not fit. The result may still be no plain path.
+bool NormalizePath(const char* path, char* out);
 
 // True when `path` is a drive letter, a colon and one or more "\name", or \\server\share and
 // one or more "\name", and every name is one that Windows takes as it stands: not empty, no
@@ -73,11 +87,30 @@ struct UninstallStep {
   StepKind kind;
   RegistryRoot root;           // registry steps only
   char path[kPathBufferSize];  // the file or folder (no trailing backslash), or the key path
-  int lastAt;                  // kDeleteRegistryName: where the value name starts in `path`
+  // Files and folders: the length of the allowed place that `path` begins with (the install
+  // folder, a shortcut folder or the desktop). Every folder between it and the item must be a
+  // plain folder, not a link, when the step is carried out. For a shortcut folder, which is
+  // its own place, the whole length.
+  int placeLength;
+  int lastAt;  // kDeleteRegistryName: where the value name starts in `path`
   // Whether a failure is reported. Not for a shortcut folder, which the setup program logs
   // whether or not it made it, nor for the keys tidied away at the end, which no line names.
   bool reported;
 };
+
+// The names of the product's files and shortcuts, as the build knows them from the payload
+// manifest and the setup language file. Names compare without regard to ASCII letter case.
+struct ProductNames {
+  const char* const* files;  // below the install folder: help\english\index.html, the log
+  int fileCount;
+  const char* const* shortcuts;  // shortcut file names of every language, with ".lnk" or ".url"
+  int shortcutCount;
+  const char* const* desktopShortcuts;  // the desktop shortcut's file name of every language
+  int desktopShortcutCount;
+};
+
+// The product's names, defined by the source that the build makes with "qxpack names".
+extern const ProductNames kProductNames;
 
 struct UninstallPlaces {
   const char* installFolder;  // the folder of uninstall.exe, without a trailing backslash
@@ -88,6 +121,7 @@ struct UninstallPlaces {
   // desktop, the Start menu, ...), which the user may have picked as the shortcut folder.
   const char* const* keptFolders;
   int keptFolderCount;
+  const ProductNames* names;
 };
 
 struct UninstallPlan {
@@ -96,8 +130,8 @@ struct UninstallPlan {
   // Lines acted on, repeats included: 0 for an empty log, or one whose every line was passed
   // over, which then says nothing of what to remove.
   int taken;
-  // Lines not acted on: outside the product's places, longer than any line the setup program
-  // writes, or the last line when it has no line end (the log was cut while it was written, so
+  // Lines not acted on: outside the product's places or names, naming a path of 260 bytes or
+  // more, or the last line when it has no line end (the log was cut while it was written, so
   // the line may name a shorter path, another file). Empty lines are not counted.
   int passedOver;
   // The log names the install folder itself, so an installation made it. It is removed at the

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "core/system_path.h"
 #include "install/install_text.h"
 #include "uninstall/uninstall_plan.h"
 #include "uninstall/uninstall_text.h"
@@ -23,10 +24,30 @@ const std::string kUninstallKey = std::string("HKEY_LOCAL_MACHINE\\") + kUninsta
 const std::string kSettingsKey = std::string("HKEY_CURRENT_USER\\") + kSettingsKeyPath;
 const std::string kMakerKey = "HKEY_CURRENT_USER\\Software\\Vorlen Software";
 
+// A name of the product's whose path in the install folder is `length` bytes long.
+std::string NameOfPathLength(size_t length) {
+  return std::string(length - kQ.size() - 1, 'x');
+}
+const std::string kLong259 = NameOfPathLength(259), kLong260 = NameOfPathLength(260),
+                  kLong519 = NameOfPathLength(519);
+
+// The product's names as the tests know them; the build's own come from its manifests.
+const char* const kFiles[] = {"quintaxel.exe",  "help\\english\\index.html",
+                              "uninstall.exe",  "license.eng.txt",
+                              "install.log",    "a.txt",
+                              "new.txt",        "help\\old\\old.txt",
+                              kLong259.c_str(), kLong260.c_str(),
+                              kLong519.c_str()};
+const char* const kShortcutNames[] = {"Quintaxel.lnk", "Home page.url", "Help.url",
+                                      "x.lnk",         "y.lnk",         "\xD3\xE4\xE0\xEB.lnk"};
+const char* const kDesktopNames[] = {"Quintaxel.lnk", "\xD3\xE4\xE0\xEB.lnk"};
+const ProductNames kNames = {kFiles, 11, kShortcutNames, 6, kDesktopNames, 2};
+
 struct Plan {
   std::vector<std::string> steps;
   int taken, passedOver;
   bool listsInstallFolder;
+  std::vector<std::string> places;  // of each file and folder step, the place it begins with
 };
 
 std::string Describe(const UninstallStep& step) {
@@ -47,32 +68,39 @@ std::string Describe(const UninstallStep& step) {
   return "?";
 }
 
-Plan BuildPlan(const std::string& log) {
-  const std::string program = kQ + "\\uninstall.exe", logPath = kQ + "\\install.log";
+Plan BuildPlan(const std::string& log, const std::string& folder = kQ) {
+  const std::string program = folder + "\\uninstall.exe", logPath = folder + "\\install.log";
   const char* const kept[] = {kDesktop.c_str(), kPrograms.c_str()};
   const UninstallPlaces places = {
-      kQ.c_str(), program.c_str(), logPath.c_str(), kDesktop.c_str(), kept, 2};
+      folder.c_str(), program.c_str(), logPath.c_str(), kDesktop.c_str(), kept, 2, &kNames};
   UninstallPlan plan;
   EXPECT_TRUE(BuildUninstallPlan(log.data(), int(log.size()), places, &plan));
-  Plan result = {{}, plan.taken, plan.passedOver, plan.listsInstallFolder};
-  for (int i = 0; i < plan.count; ++i)
-    result.steps.push_back(Describe(plan.steps[i]));
+  Plan result = {{}, plan.taken, plan.passedOver, plan.listsInstallFolder, {}};
+  for (int i = 0; i < plan.count; ++i) {
+    const UninstallStep& step = plan.steps[i];
+    result.steps.push_back(Describe(step));
+    if (step.kind == kDeleteFile || step.kind == kRemoveFolder)
+      result.places.push_back(std::string(step.path, size_t(step.placeLength)));
+  }
   FreeUninstallPlan(&plan);
   return result;
 }
 
 // One installation's log as the setup program writes it, through its own line writers, with
 // the CR LF of its text-mode stream.
-std::string InstallationLog(bool folderIsNew, const char* shortcutFolder, const char* sc1) {
+// `folder` is the install folder as the wizard composed it, which may be spelled otherwise than
+// Windows names it.
+std::string InstallationLog(bool folderIsNew, const char* shortcutFolder, const char* sc1,
+                            const std::string& folder = kQ) {
   FILE* f = std::tmpfile();
-  if (folderIsNew) WriteFolderLine(f, kQ.c_str());
-  WriteFileLine(f, (kQ + "\\install.log").c_str());
-  WriteFileLine(f, (kQ + "\\quintaxel.exe").c_str());
-  if (folderIsNew) WriteFolderLine(f, (kQ + "\\help").c_str());
-  if (folderIsNew) WriteFolderLine(f, (kQ + "\\help\\english").c_str());
-  WriteFileLine(f, (kQ + "\\help\\english\\index.html").c_str());
-  WriteFileLine(f, (kQ + "\\uninstall.exe").c_str());
-  WriteFileLine(f, (kQ + "\\license.eng.txt").c_str());
+  if (folderIsNew) WriteFolderLine(f, folder.c_str());
+  WriteFileLine(f, (folder + "\\install.log").c_str());
+  WriteFileLine(f, (folder + "\\quintaxel.exe").c_str());
+  if (folderIsNew) WriteFolderLine(f, (folder + "\\help").c_str());
+  if (folderIsNew) WriteFolderLine(f, (folder + "\\help\\english").c_str());
+  WriteFileLine(f, (folder + "\\help\\english\\index.html").c_str());
+  WriteFileLine(f, (folder + "\\uninstall.exe").c_str());
+  WriteFileLine(f, (folder + "\\license.eng.txt").c_str());
   WriteUninstallKeyLines(f);
   WriteSettingsKeyLines(f);
   if (shortcutFolder) {
@@ -225,6 +253,38 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
       {"the desktop picked as the shortcut folder",
        registry + kDesktop + "\\\r\n" + kDesktop + "\\Help.url\r\n",
        Concat({"file " + kDesktop + "\\Help.url", language}, kTidying), 0},
+      // A name padded past 260 bytes with dots, that Windows drops, once opened the user's
+      // file when it was cut to fit; it is no name of the product's either way.
+      {"a desktop .lnk that Windows would open as the user's file",
+       kDesktop + "\\notes.docx" + std::string(260, '.') + ".lnk\r\n" + kDesktop +
+           "\\notes.docx....lnk\r\n",
+       {},
+       2},
+      {"a shortcut file that Windows would open as the user's file",
+       registry + kShortcuts + "\\\r\n" + kShortcuts + "\\notes.docx" + std::string(260, '.') +
+           ".lnk\r\n",
+       Concat({"folder " + kShortcuts + " (quiet)", language}, kTidying), 1},
+      {"files and folders that are not the product's",
+       kQ + "\\notes.docx\r\n" + kQ + "\\My drawings\\\r\n" + kQ + "\\help\\x.txt\r\n" + kQ +
+           "\\a.txt\\\r\n" + kQ + "\\help\\english\\index.html\\x\r\n" + kQ + "\\help\\\r\n",
+       {"folder " + kQ + "\\help"},
+       5},
+      {"paths of 259, 260 and 519 bytes",
+       kQ + "\\" + kLong259 + "\r\n" + kQ + "\\" + kLong260 + "\r\n" + kQ + "\\" + kLong519 +
+           "\r\n" + kQ + "\\\\" + kLong259 + "\r\n",
+       {"file " + kQ + "\\" + kLong259},
+       3},
+      {"spellings that Windows opens as the product's files",
+       kQ + "\\\\help//english\\index.html\r\n" + kQ + ".\\quintaxel.exe. . \r\n" + kQ +
+           "\\help\\..\\.\\a.txt\r\n" + "c:\\PROGRAM FILES\\quintaxel\\NEW.TXT\r\n",
+       {"file c:\\PROGRAM FILES\\quintaxel\\NEW.TXT", "file " + kQ + "\\a.txt",
+        "file " + kQ + "\\quintaxel.exe", "file " + kQ + "\\help\\english\\index.html"},
+       0},
+      {"names Windows would not open as spelled",
+       kQ + "\\help \\english\\index.html\r\n" + kQ + "\\help..\\english\\index.html\r\n" + kQ +
+           "\\a.txt::$DATA\r\n",
+       {},
+       3},
   };
   for (const auto& row : rows) {
     const Plan plan = BuildPlan(row.log);
@@ -234,40 +294,95 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
   }
 }
 
-TEST(UninstallPaths, PlainPathsOnly) {
+// The log as the wizard writes it for an install folder that it spells otherwise than Windows
+// names it: a leaf name typed with a trailing dot, or emptied, so that the install folder is the
+// folder picked. Such an installation is undone like any other.
+TEST(UninstallPlan, UndoesInstallationsIntoOddlySpelledFolders) {
+  const std::string shortcuts = kShortcuts;
+  const Plan plain = BuildPlan(InstallationLog(true, shortcuts.c_str(), "Quintaxel"));
+  const Plan dotted = BuildPlan(
+      InstallationLog(true, shortcuts.c_str(), "Quintaxel", "C:\\Program Files\\Quintaxel."));
+  EXPECT_EQ(dotted.steps, plain.steps);
+  EXPECT_EQ(dotted.passedOver, 0);
+  EXPECT_TRUE(dotted.listsInstallFolder);
+
+  const std::string picked = "C:\\Program Files";
+  const Plan emptied =
+      BuildPlan(InstallationLog(false, shortcuts.c_str(), "Quintaxel", picked + "\\"), picked);
+  EXPECT_EQ(
+      emptied.steps,
+      BuildPlan(InstallationLog(false, shortcuts.c_str(), "Quintaxel", picked), picked).steps);
+  EXPECT_EQ(emptied.passedOver, 0);
+  EXPECT_FALSE(emptied.listsInstallFolder);
+  EXPECT_NE(
+      std::find(emptied.steps.begin(), emptied.steps.end(), "file " + picked + "\\quintaxel.exe"),
+      emptied.steps.end());
+
+  // Each item's place, down from which no folder may be a link: the install folder for its
+  // files and folders, the shortcut folder for the shortcuts, the desktop for its shortcut; a
+  // shortcut folder is its own place.
+  const std::vector<std::string> places = {kDesktop, kShortcuts, kShortcuts, kShortcuts, kQ,
+                                           kQ,       kQ,         kQ,         kQ};
+  EXPECT_EQ(dotted.places, places);
+}
+
+// Each spelling, what NormalizePath makes of it ("" when it refuses it), and whether the
+// spelling itself is plain. Under Wine, GetFullPathNameA must agree with NormalizePath.
+TEST(UninstallPaths, NormalisedAsWindowsDoesAndPlainPathsOnly) {
   const struct {
     const char* path;
+    const char* normalized;
     bool plain;
   } rows[] = {
-      {"C:\\Program Files\\Quintaxel", true},
-      {"d:\\a\\b.txt", true},
-      {"C:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB", true},  // Windows-1251 letters
-      {"\\\\server\\share\\Quintaxel", true},
-      {"C:\\", false},
-      {"C:", false},
-      {"C:\\a\\", false},
-      {"C:\\a\\\\b", false},
-      {"C:\\a\\.\\b", false},
-      {"C:\\a\\..\\b", false},
-      {"C:\\a\\..", false},
-      {"C:\\a\\ ..", false},
-      {"C:\\a\\b.", false},
-      {"C:\\a\\b ", false},
-      {"C:/a", false},
-      {"C:\\a/b", false},
-      {"C:\\a\\b:c", false},
-      {"C:\\a\\*.txt", false},
-      {"C:\\a\\b\t", false},
-      {"\\\\server\\share", false},
-      {"\\\\?\\C:\\a", false},
-      {"\\\\.\\C:\\a", false},
-      {"\\a", false},
-      {"a\\b", false},
-      {"1:\\a", false},
-      {"", false},
+      {"C:\\Program Files\\Quintaxel", "C:\\Program Files\\Quintaxel", true},
+      {"d:\\a\\b.txt", "d:\\a\\b.txt", true},
+      {"C:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB", "C:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB",
+       true},  // Windows-1251 letters
+      {"\\\\server\\share\\Quintaxel", "\\\\server\\share\\Quintaxel", true},
+      {"C:\\", "C:", false},
+      {"C:", "", false},
+      {"C:\\a\\", "C:\\a", false},
+      {"C:\\a\\\\b", "C:\\a\\b", false},
+      {"C:\\a\\.\\b", "C:\\a\\b", false},
+      {"C:\\a\\..\\b", "C:\\b", false},
+      {"C:\\a\\..", "C:", false},
+      {"C:\\..\\..\\a", "C:\\a", false},
+      {"C:\\a\\ ..", "C:\\a", false},
+      {"C:\\a\\b.", "C:\\a\\b", false},
+      {"C:\\a\\b ", "C:\\a\\b", false},
+      {"C:\\a\\b. .", "C:\\a\\b", false},
+      {"C:\\a.\\b", "C:\\a\\b", false},
+      {"C:\\a.\\", "C:\\a", false},
+      {"C:\\a..\\b", "C:\\a.\\b", false},
+      {"C:\\a \\b", "C:\\a \\b", false},
+      {"C:\\a\\...\\b", "C:\\a\\..\\b", false},
+      {"C:\\a\\b\\...", "C:\\a\\b", false},
+      {"C:/a", "C:\\a", false},
+      {"C:\\a/b", "C:\\a\\b", false},
+      {"C:\\a\\b:c", "C:\\a\\b:c", false},
+      {"C:\\a\\*.txt", "C:\\a\\*.txt", false},
+      {"C:\\a\\b\t", "C:\\a\\b\t", false},
+      {"\\\\server\\share", "\\\\server\\share", false},
+      {"\\\\server\\share\\..\\x", "\\\\server\\share\\x", false},
+      {"\\\\?\\C:\\a", "\\\\?\\C:\\a", false},
+      {"\\\\.\\C:\\a", "\\\\.\\C:\\a", false},
+      {"\\a", "", false},
+      {"a\\b", "", false},
+      {"1:\\a", "", false},
+      {"", "", false},
   };
-  for (const auto& row : rows)
+  for (const auto& row : rows) {
+    char normalized[kPathBufferSize], full[kPathBufferSize];
+    if (!NormalizePath(row.path, normalized)) normalized[0] = '\0';
+    EXPECT_STREQ(normalized, row.normalized) << row.path;
     EXPECT_EQ(IsPlainPath(row.path), row.plain) << row.path;
+    if (normalized[0] && SystemFullPath(row.path, full)) {
+      EXPECT_STREQ(normalized, full) << row.path << " as Windows opens it";
+    }
+  }
+  char out[kPathBufferSize];
+  EXPECT_TRUE(NormalizePath((kQ + "\\" + kLong259).c_str(), out));
+  EXPECT_FALSE(NormalizePath((kQ + "\\" + kLong260).c_str(), out)) << "never cut to fit";
 
   EXPECT_TRUE(IsInsideFolder("c:\\PROGRAM FILES\\quintaxel\\x", kQ.c_str()));
   EXPECT_FALSE(IsInsideFolder(kQ.c_str(), kQ.c_str()));

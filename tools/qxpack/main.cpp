@@ -6,6 +6,7 @@
 
 #include "check.h"
 #include "list.h"
+#include "names.h"
 #include "pack.h"
 
 namespace {
@@ -14,13 +15,17 @@ const char kUsage[] =
     "usage: qxpack pack [--build DIR] MANIFEST OUTPUT\n"
     "       qxpack list PACKAGE\n"
     "       qxpack check [--build DIR] SETUP-MANIFEST [PAYLOAD-MANIFEST]\n"
+    "       qxpack names SETUP-MANIFEST PAYLOAD-MANIFEST OUTPUT\n"
     "\n"
     "pack   builds one package from a manifest (lines of SOURCE ENTRY-NAME; a source\n"
     "       ${BUILD}/... is taken from DIR). SOURCE_DATE_EPOCH, when set, gives every file time.\n"
     "list   prints one line per entry: index, size, attributes, creation, last-access and\n"
     "       last-write time (UTC), name.\n"
     "check  checks the language file, licences, shortcut targets and entry names before a\n"
-    "       release; prints one line per finding and exits 1 when there is any.\n";
+    "       release; prints one line per finding and exits 1 when there is any.\n"
+    "names  writes the C++ source of the product's file and shortcut names, which the\n"
+    "       uninstaller keeps to: the payload's entry names and the shortcut names of every\n"
+    "       language.\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -48,5 +53,6 @@ int main(int argc, char** argv) {
   if (command == "list" && args.size() == 1) return ListCommand(args[0]);
   if (command == "check" && (args.size() == 1 || args.size() == 2))
     return CheckCommand(args[0], args.size() == 2 ? args[1] : "", buildFolder);
+  if (command == "names" && args.size() == 3) return NamesCommand(args[0], args[1], args[2]);
   return Usage();
 }
