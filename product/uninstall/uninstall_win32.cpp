@@ -116,6 +116,10 @@ bool GetProgramPath(char* path) {
   if (length == 0 || length >= sizeof module) return false;
   const DWORD longLength = GetLongPathNameA(module, path, kPathBufferSize);
   if (longLength == 0 || longLength >= DWORD(kPathBufferSize)) lstrcpyA(path, module);
+  // As the file system names it: started as ...\Quintaxel.\uninstall.exe (a leaf name typed
+  // with a trailing dot), it is in ...\Quintaxel.
+  char normal[kPathBufferSize];
+  if (NormalizePath(path, normal)) lstrcpyA(path, normal);
   return true;
 }
 

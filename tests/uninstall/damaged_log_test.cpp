@@ -19,6 +19,9 @@ constexpr wchar_t kSiblingKey[] =
 class UninstallDamagedLog : public UninstallGroup {
  protected:
   void TearDown() override {
+    // A link is removed as itself, before anything is removed through it.
+    for (size_t i = 0; i < hostLinks_.size(); ++i)
+      RemoveLink(i);
     for (const std::wstring& path : ownPaths_)
       RemoveTree(path);
     SHDeleteKeyW(HKEY_CURRENT_USER, kForeignKey);
@@ -53,7 +56,35 @@ class UninstallDamagedLog : public UninstallGroup {
     EXPECT_EQ(Differences(before, TakeSystemState()), "");
   }
 
+  // Replaces the folder `path` with a link (a host symbolic link, which Wine shows as a reparse
+  // point) to `target`.
+  ::testing::AssertionResult LinkFolder(const std::wstring& path, const std::wstring& target) {
+    const std::string link = HostPath(path);
+    RemoveTree(path);
+    linkPaths_.push_back(path);
+    hostLinks_.push_back(link);
+    const auto linked = [&] {
+      const DWORD attributes = GetFileAttributesW(path.c_str());
+      return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    if (link.empty() || !StartHostCommand("Z:\\bin\\ln", {"-s", HostPath(target), link}) ||
+        !wizard::WaitUntil(linked))
+      return ::testing::AssertionFailure()
+             << "no link at " << Narrow(path) << " that Wine shows as a reparse point";
+    return ::testing::AssertionSuccess();
+  }
+  // Removes the link that LinkFolder made as link `i`, as itself.
+  bool RemoveLink(size_t i) {
+    const std::wstring& path = linkPaths_[i];
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ||
+           (StartHostCommand("Z:\\bin\\rm", {"-f", hostLinks_[i]}) && wizard::WaitUntil([&] {
+              return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            }));
+  }
+
   std::vector<std::wstring> ownPaths_;
+  std::vector<std::wstring> linkPaths_;
+  std::vector<std::string> hostLinks_;
 };
 
 // The lines of the uninstall entry, its key and values.
@@ -96,6 +127,29 @@ TEST_F(UninstallDamagedLog, RegistryNamesOfOtherKeysStay) {
               kSiblingKey + L"\\DisplayName]\r\n" + L"[HKEY_LOCAL_MACHINE\\" + kSiblingKey +
               L"]\r\n" + L"[HKEY_CLASSES_ROOT\\" + kUninstallKey + L"]\r\n");
   ExpectUndoneTo(before, kPassedOver);
+}
+
+// A folder of the installation replaced by a link to a folder of the user's, whose files bear
+// the product's names: nothing is removed through the link. Once the link is gone, a second
+// run finishes the job.
+TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedFolder) {
+  const std::wstring victim = OwnFolder(L"C:\\qx-victim");
+  const std::wstring index = OwnFile(victim + L"\\index.html");
+  const std::wstring start = OwnFile(victim + L"\\start.html");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  ASSERT_TRUE(LinkFolder(installation_.folder + L"\\help\\english", victim));
+  {
+    UninstallerRun run;
+    EXPECT_EQ(UninstallQuietly(&run), kSomeLeft);
+    EXPECT_TRUE(run.LeftNoCopy());
+  }
+  EXPECT_EQ(wizard::ReadFileBytes(Narrow(index)), "not the product's\r\n");
+  EXPECT_EQ(wizard::ReadFileBytes(Narrow(start)), "not the product's\r\n");
+  EXPECT_FALSE(UninstallString().empty()) << "the uninstall entry stays for a second run";
+
+  ASSERT_TRUE(RemoveLink(0));
+  ExpectUndoneTo(before, kRemovedAll);
 }
 
 // A log whose writing was cut off: its last line, the desktop shortcut's, has no line end and

@@ -76,6 +76,30 @@ TEST_F(UninstallRoundTrip, UndoesTwoInstallationsIntoOneFolderAtOnce) {
   EXPECT_EQ(Differences(before, TakeSystemState()), "");
 }
 
+// A leaf name typed with a trailing dot, which Windows drops from the folder it makes, and an
+// emptied one, which makes the install folder the folder picked (a folder of the user's).
+TEST_F(UninstallRoundTrip, UndoesInstallationsIntoOddlySpelledFolders) {
+  const std::wstring picked = L"C:\\qx-picked";
+  CreateDirectoryW(picked.c_str(), nullptr);
+  const SystemState before = TakeSystemState();
+  const struct {
+    const wchar_t* picked;
+    const wchar_t* leaf;
+    const wchar_t* folder;
+  } rows[] = {{L"Program Files", L"Quintaxel.", L"C:\\Program Files\\Quintaxel"},
+              {L"qx-picked", L"", L"C:\\qx-picked"}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(Install(false, row.picked, row.leaf)) << Narrow(row.picked);
+    EXPECT_EQ(installation_.folder, row.folder);
+    UninstallerRun run;
+    EXPECT_EQ(UninstallQuietly(&run), kRemovedAll) << Narrow(row.leaf);
+    ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
+    EXPECT_EQ(Differences(before, TakeSystemState()), "") << Narrow(row.leaf);
+  }
+  installation_.folder.clear();  // the folder picked is the user's, not the installation's
+  RemoveDirectoryW(picked.c_str());
+}
+
 // Under LC_ALL=ru_RU.UTF-8 only (code page 1251): the Russian texts are Windows-1251.
 class RussianUninstallRoundTrip : public UninstallRoundTrip {
  protected:

@@ -284,7 +284,72 @@ void UninstallGroup::ExpectBox(const wizard::Confirmation& box, const std::wstri
   EXPECT_TRUE(box.hasIcon);
 }
 
-::testing::AssertionResult UninstallGroup::Install(bool russian) {
+namespace {
+
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return path;
+  std::wstring result(full, length);
+  if (result.size() > 3 && result.back() == L'\\') result.pop_back();
+  return result;
+}
+
+// On page 3: clicks the drive's root, then its folder `picked` with `leaf` typed first.
+::testing::AssertionResult ChooseInstallFolder(wizard::Wizard* wizard, HWND list, HWND edit,
+                                               const wchar_t* picked, const wchar_t* leaf) {
+  const std::wstring root = wizard::Text(edit).substr(0, 3);
+  int index = -1;
+  wizard->ClickListEntry(list, 0, true);  // opens the root: its folders are listed
+  WaitUntil([&] {
+    const std::vector<wizard::Entry> entries = wizard::ListEntries(list);
+    for (size_t i = 1; i < entries.size(); ++i)
+      if (entries[i].text == picked) index = int(i);
+    return index > 0;
+  });
+  if (index < 0) {
+    std::string listed;
+    for (const wizard::Entry& entry : wizard::ListEntries(list))
+      listed += " [" + Narrow(entry.text) + "]";
+    return ::testing::AssertionFailure() << Narrow(picked) << " is not listed:" << listed;
+  }
+  wizard->SetEditText(edit, leaf);
+  wizard->ClickListEntry(list, index);
+  const std::wstring composed = root + picked + L"\\" + leaf;
+  if (!WaitUntil([&] { return wizard::Text(edit) == composed; }))
+    return ::testing::AssertionFailure() << "the edit shows " << Narrow(wizard::Text(edit));
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+bool StartHostCommand(const char* program, const std::vector<std::string>& arguments) {
+  std::string line = program;
+  for (const std::string& argument : arguments)
+    line += " \"" + argument + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  // Wine gives no usable handles of a Unix process.
+  return true;
+}
+
+std::string HostPath(const std::wstring& path) {
+  // Wine's own export: the Unix name of a Windows path, in memory of the process heap.
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  const std::string result = name ? name : "";
+  if (name) HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+::testing::AssertionResult UninstallGroup::Install(bool russian, const wchar_t* picked,
+                                                   const wchar_t* leaf) {
   StartWizard();
   if (!wizard_) return ::testing::AssertionFailure() << "the wizard did not start: " << startError_;
   if (russian) {
@@ -297,12 +362,16 @@ void UninstallGroup::ExpectBox(const wizard::Confirmation& box, const std::wstri
     section_ = 1;
     codePage_ = kCyrillic;
   }
-  ::testing::AssertionResult moved = GoToPage(4);
+  ::testing::AssertionResult moved = GoToPage(picked ? 3 : 4);
+  if (moved && picked)
+    moved = ChooseInstallFolder(wizard_.get(), Control(wizard::kInstallListId),
+                                Control(wizard::kInstallEditId), picked, leaf);
+  if (moved) moved = GoToPage(4);
   if (!moved) return moved;
   if (!wizard::IsChecked(Control(wizard::kCreateShortcutsId)) ||
       !wizard::IsChecked(Control(wizard::kDesktopShortcutId)))
     return ::testing::AssertionFailure() << "the shortcut check boxes are not both checked";
-  installation_.folder = wizard::Text(Control(wizard::kInstallEditId));
+  installation_.folder = FullPath(wizard::Text(Control(wizard::kInstallEditId)));
   installation_.shortcutFolder = wizard::Text(Control(wizard::kShortcutEditId));
   installation_.desktopLink =
       SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + Shown("sc1") + L".lnk";

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "wizard/wizard_group.h"
 
@@ -34,6 +35,12 @@ std::wstring UninstallString();
 std::wstring ProductText(int section, const char* key, UINT codePage = CP_ACP);
 
 bool IsThere(const std::wstring& path);
+// Starts a program of the host, such as "Z:\\bin\\ln" (Wine starts Unix programs too), with
+// `arguments` (Unix paths); true when it could be started. Wine gives no handle to wait on: the
+// caller waits for what the program does.
+bool StartHostCommand(const char* program, const std::vector<std::string>& arguments);
+// The host's path of a Windows path.
+std::string HostPath(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 using wizard::RemoveTree;
 
@@ -90,8 +97,11 @@ class UninstallGroup : public wizard::WizardGroup {
                         const std::vector<int>& buttons, int section = 0, UINT codePage = CP_ACP);
 
   // Walks the wizard with its defaults (both shortcut kinds), in Russian with `russian`, and
-  // finishes without starting the product.
-  ::testing::AssertionResult Install(bool russian = false);
+  // finishes without starting the product. With `picked`, the install folder is chosen as a
+  // user would: the folder `picked` of the drive's root clicked in the folder list, and `leaf`
+  // typed as the leaf name. `installation_.folder` is then that folder as Windows names it.
+  ::testing::AssertionResult Install(bool russian = false, const wchar_t* picked = nullptr,
+                                     const wchar_t* leaf = L"");
 
   // Runs the uninstaller through "UninstallString" with "/quiet"; its exit code.
   static int UninstallQuietly(UninstallerRun* run);
