@@ -11,7 +11,7 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 cmake --build build/fuzz -j "$(nproc)"
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_package fuzz_language fuzz_path fuzz_qxpack_list)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_package fuzz_language fuzz_path fuzz_qxpack_list fuzz_uninstall_plan)
 failed=0
 for target in "${targets[@]}"; do
   work=build/fuzz/corpus/$target
