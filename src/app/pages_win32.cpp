@@ -2,7 +2,6 @@
 // control in the order of creation; the reload walks the same rows to set every text again.
 #include "app/pages_win32.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include "app/wizard_win32.h"
@@ -13,6 +12,7 @@
 #include "folders/path_text.h"
 #include "lang/language.h"
 #include "lang/license.h"
+#include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
 
 HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, summaryLabel,
@@ -226,6 +226,9 @@ void FirstFixedDriveRoot(char* path) {
 
 bool BuildWizardPages(HINSTANCE instance) {
   if (!CreateMainWindow(kMainWindowTitle, instance, MainWindowProc)) return false;
+  // The progress bar's class comes with the common controls, bound at run time: they are
+  // loaded and initialised before the first control, not after the last.
+  LoadCommonControls();
   BuildHeader(instance);
   CreateSeparator(instance, mainWindow, 5, 52, clientWidth - 10);
   BuildPage(instance, 1);
@@ -234,7 +237,6 @@ bool BuildWizardPages(HINSTANCE instance) {
   for (int page = 2; page <= kPageCount; ++page)
     BuildPage(instance, page);
   BuildButtons(instance);
-  InitCommonControls();
   return true;
 }
 

@@ -168,6 +168,7 @@ bool CreateMainWindow(const char* title, HINSTANCE instance, WNDPROC procedure) 
   mainWindow = CreateWindowExA(
       0, kMainWindowClass, title, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
       CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
+  if (!mainWindow) return false;
   RECT client = {};
   GetClientRect(mainWindow, &client);
   clientWidth = client.right;

@@ -54,7 +54,7 @@ extern HWND finishLabel;
 int RunSetup(HINSTANCE instance, const char* commandLineRest);
 
 // Registers the main window class and creates mainWindow (hidden). False when the class cannot
-// be registered.
+// be registered or the window cannot be created: there is no wizard to wait for then.
 bool CreateMainWindow(const char* title, HINSTANCE instance, WNDPROC procedure);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "folders/byte_count.h"
+#include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
 
 namespace {
@@ -114,8 +115,8 @@ void DrawDriveItem(const DRAWITEMSTRUCT* item) {
   }
   const LPARAM data = SendMessageA(item->hwndItem, CB_GETITEMDATA, item->itemID, 0);
   int iconWidth = 0, iconHeight = 0;
-  ImageList_GetIconSize(GetSystemImageList(), &iconWidth, &iconHeight);
-  ImageList_Draw(SystemImageList, int(HIWORD(data)), dc, area.left, area.top, ILD_TRANSPARENT);
+  GetListIconSize(GetSystemImageList(), &iconWidth, &iconHeight);
+  DrawListIcon(SystemImageList, int(HIWORD(data)), dc, area.left, area.top);
   area.left += iconWidth + 3;
   DrawTextA(dc, text, -1, &area, DT_PATH_ELLIPSIS);
   if (selected) DrawFocusRect(dc, &item->rcItem);

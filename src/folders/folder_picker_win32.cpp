@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "folders/path_text.h"
+#include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
 
 FolderPicker installPicker;
@@ -188,10 +189,9 @@ void DrawFolderItem(const DRAWITEMSTRUCT* item) {
   SetTextColor(dc, GetSysColor(colors.text));
   const LPARAM data = SendMessageA(item->hwndItem, LB_GETITEMDATA, item->itemID, 0);
   int iconWidth = 0, iconHeight = 0;
-  ImageList_GetIconSize(GetSystemImageList(), &iconWidth, &iconHeight);
+  GetListIconSize(GetSystemImageList(), &iconWidth, &iconHeight);
   const int indent = ItemDepth(data) * iconWidth / 2;
-  ImageList_Draw(SystemImageList, int(ItemIcon(data)), dc, area.left + indent, area.top,
-                 ILD_TRANSPARENT);
+  DrawListIcon(SystemImageList, int(ItemIcon(data)), dc, area.left + indent, area.top);
   char text[kPathBufferSize] = "";
   EntryText(item->hwndItem, int(item->itemID), text);
   area.left += indent + iconWidth + 3;

@@ -10,27 +10,34 @@ namespace {
 const char* const kSettingsValueNames[] = {"content", "fullpath", "height", "language", "left",
                                            "state",   "top",      "view",   "width"};
 
-// Lines are put together with fputs rather than a printf format: the paths are data, and the
+// Room to spare: the longest line is a 259-byte path, its separator and the line feed.
+constexpr size_t kLineSize = 2 * 260;
+
+// Lines are put together by hand rather than with a printf format: the paths are data, and the
 // Windows C runtime's printf family would bring its whole formatter into setup.exe.
-void WriteLine(FILE* log, std::initializer_list<const char*> parts) {
-  if (!log) return;
-  for (const char* part : parts)
-    std::fputs(part, log);
-  std::fputc('\n', log);
+bool WriteLine(FILE* log, std::initializer_list<const char*> parts) {
+  if (!log || std::ferror(log)) return false;
+  char line[kLineSize];
+  size_t used = 0;
+  for (const char* part : parts) {
+    const size_t length = std::strlen(part);
+    if (used + length + 2 > sizeof line) return false;
+    std::memcpy(line + used, part, length);
+    used += length;
+  }
+  line[used++] = '\n';
+  line[used] = '\0';
+  return std::fputs(line, log) >= 0 && !std::ferror(log);
 }
 
 }  // namespace
 
-void WriteFolderLine(FILE* log, const char* folder) {
-  WriteLine(log, {folder, "\\"});
+bool WriteFolderLine(FILE* log, const char* folder) {
+  return WriteLine(log, {folder, "\\"});
 }
 
-void WriteFileLine(FILE* log, const char* file) {
-  WriteLine(log, {file});
-}
-
-void WriteLogText(FILE* log, const char* text) {
-  if (log) std::fputs(text, log);
+bool WriteFileLine(FILE* log, const char* file) {
+  return WriteLine(log, {file});
 }
 
 void WriteUninstallKeyLines(FILE* log) {

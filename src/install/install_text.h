@@ -15,12 +15,12 @@ constexpr char kSettingsKeyPath[] = "Software\\Vorlen Software\\Quintaxel";
 constexpr char kInstallLogName[] = "install.log";
 constexpr char kUninstallerName[] = "uninstall.exe";
 
-// Each writer does nothing when `log` is null: an installation whose log could not be opened
-// goes on without it.
-void WriteFolderLine(FILE* log, const char* folder);
-void WriteFileLine(FILE* log, const char* file);
-// Lines collected elsewhere (the folder and file lines of one payload entry), written as they are.
-void WriteLogText(FILE* log, const char* text);
+// Each line goes to the stream in one write, and is true when the whole line is there. A writer
+// writes nothing and is false when `log` is null (the log could not be opened) or a write to it
+// has failed before (a full disk): a line cut short by the failure then stays the last line,
+// with nothing glued to it. The installation makes a file or folder only once its line is in.
+bool WriteFolderLine(FILE* log, const char* folder);
+bool WriteFileLine(FILE* log, const char* file);
 // The uninstall key, then its DisplayName and UninstallString values.
 void WriteUninstallKeyLines(FILE* log);
 // The nine values of the settings key that the product keeps, "content" to "width".

@@ -23,7 +23,6 @@ namespace {
 constexpr uint32_t kBlockSize = 8192;
 constexpr int kBlockShift = 13;
 static_assert(kBlockSize == 1u << kBlockShift, "a block is 8192 bytes");
-constexpr size_t kEntryLogTextSize = 1024;
 
 struct CopyProgress {
   uint32_t total;    // the bar's 100 %
@@ -56,28 +55,20 @@ uint32_t PayloadTotal(int count) {
   return total;
 }
 
-// The folder lines of the target's ancestors that do not exist yet, created shallowest first,
-// then the target's file line, into `text` (1024 bytes). Lines that would not fit are left out
-// of the text; the folders are created all the same.
-void CreateMissingAncestors(const char* target, char* text) {
-  text[0] = '\0';
-  size_t used = 0;
-  auto add = [&](const char* line, const char* end) {
-    const char* const texts[] = {line};
-    char piece[kPathBufferSize + 2];
-    FillTextSlots(piece, sizeof piece, end, texts, 1);
-    used += BoundedCopy(text + used, piece, kEntryLogTextSize - used);
-    if (used >= kEntryLogTextSize) used = kEntryLogTextSize - 1;
-  };
+// Logs and creates the target's ancestor folders that do not exist yet, shallowest first, then
+// logs the target's file line. Each folder is made only once its line is in the log; false as
+// soon as a line cannot be written (a full disk), and nothing more is made then. So every folder
+// and file on disk is named by a whole line of the log that the uninstaller reads.
+bool CreateMissingAncestors(const char* target, FILE* log) {
   const int last = LastComponentIndex(target);
   for (int k = 0; k < last; ++k) {
     char folder[kPathBufferSize];
     PathPrefix(target, k, folder);
     if (IsFolder(folder)) continue;
+    if (!WriteFolderLine(log, folder)) return false;
     CreateDirectoryA(folder, nullptr);
-    add(folder, "%s\\\n");
   }
-  add(target, "%s\n");
+  return WriteFileLine(log, target);
 }
 
 // Writes `size` bytes from `data` to `file` in 8192-byte blocks and a rest (possibly empty),
@@ -111,9 +102,10 @@ void CopyEntry(int i, FILE* log, CopyProgress* progress) {
     return;
   }
   ShowFileLine(target);
-  char entryLog[kEntryLogTextSize];
-  CreateMissingAncestors(target, entryLog);
-  WriteLogText(log, entryLog);
+  if (!CreateMissingAncestors(target, log)) {
+    progress->complete = false;  // a file the log does not name could never be uninstalled
+    return;
+  }
   HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -138,8 +130,8 @@ void CopyEntry(int i, FILE* log, CopyProgress* progress) {
   CloseHandle(file);
 }
 
-// Prepares the install folder and opens the log; null when the log cannot be opened, and the
-// installation then goes on without it.
+// Prepares the install folder and opens the log; null when the log cannot be opened. The
+// installation then goes on without it, but copies no file: no line, no file.
 FILE* PrepareInstallFolder() {
   char folder[kPathBufferSize], logPath[kPathBufferSize];
   lstrcpyA(folder, installPicker.path);
@@ -175,7 +167,8 @@ DWORD WINAPI InstallWorker(LPVOID) {
   FILE* log = PrepareInstallFolder();
   for (int i = 0; i < count; ++i)
     CopyEntry(i, log, &progress);
-  if (progress.total == 0 && progress.complete) SetBar(100);  // nothing to copy: all is there
+  // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
+  if (count > 0 && progress.total == 0 && progress.complete) SetBar(100);
   ShowCopyStatus("6_03");
   RegisterProduct(log);
   if (IsChecked(createShortcutsCheck)) CreateFolderShortcuts(log);

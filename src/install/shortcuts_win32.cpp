@@ -70,8 +70,7 @@ void CreateTableShortcut(FILE* log, const char* folder, int i) {
           : !ComposePath(target, "%s\\%s", installPicker.path, text))
     return;
   if (!ComposePath(file, "%s\\%s%s", folder, LookupText(nameKey), web ? ".url" : ".lnk")) return;
-  WriteShortcut(target, file);
-  WriteFileLine(log, file);
+  if (WriteFileLine(log, file)) WriteShortcut(target, file);
 }
 
 }  // namespace
@@ -90,7 +89,8 @@ bool GetDesktopFolder(char* folder) {
 void CreateFolderShortcuts(FILE* log) {
   ShowStatus();
   const char* folder = shortcutPicker.path;
-  WriteFolderLine(log, folder);
+  // As with the payload, nothing is made that the log does not name.
+  if (!WriteFolderLine(log, folder)) return;
   CreateFolderChain(folder);
   OpenFolderWindow(folder);
   const int count = std::atoi(LookupText("sc_count"));
@@ -104,6 +104,5 @@ void CreateDesktopShortcut(FILE* log) {
   if (!GetDesktopFolder(desktop)) return;  // no folder to write into: no shortcut, no line
   if (!ComposePath(file, "%s\\%s%s", desktop, LookupText("sc1"), ".lnk")) return;
   if (!ComposePath(target, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
-  WriteShortcut(target, file);
-  WriteFileLine(log, file);
+  if (WriteFileLine(log, file)) WriteShortcut(target, file);
 }

@@ -1,6 +1,7 @@
 // The shortcuts: the shortcut folder with one shortcut per entry of the shortcut table, and the
 // desktop shortcut. A file target becomes a shell link (.lnk), a web address an Internet
-// shortcut (.url). Failures are passed over; every shortcut is logged all the same.
+// shortcut (.url). Each line is logged before its folder or shortcut is made, and what could not
+// be logged is not made; a shortcut that then fails is passed over with its line in the log.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +14,7 @@ void WriteShortcut(const char* target, const char* file);
 // The user's desktop folder into `folder` (260 bytes); false when it cannot be determined.
 bool GetDesktopFolder(char* folder);
 
-// The shortcut-folder step: logs, creates and opens the shortcut folder, then makes and logs
+// The shortcut-folder step: logs, creates and opens the shortcut folder, then logs and makes
 // each shortcut of the table.
 void CreateFolderShortcuts(FILE* log);
 

@@ -27,7 +27,8 @@ TEST(InstallLog, LineKinds) {
             "C:\\Q\\install.log\n");
   // Paths are data: a % in a folder name is written as it stands.
   EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, "C:\\100%s\\%n.txt"); }), "C:\\100%s\\%n.txt\n");
-  EXPECT_EQ(Written([](FILE* f) { WriteLogText(f, "a\\\nb\n"); }), "a\\\nb\n");
+  // A line goes out whole or not at all.
+  EXPECT_EQ(Written([](FILE* f) { WriteFileLine(f, std::string(600, 'x').c_str()); }), "");
 }
 
 TEST(InstallLog, RegistryLines) {
@@ -46,12 +47,25 @@ TEST(InstallLog, RegistryLines) {
   EXPECT_EQ(Written(WriteSettingsKeyLines), expected);
 }
 
-TEST(InstallLog, NoStreamNoWrite) {
-  WriteFolderLine(nullptr, "x");
-  WriteFileLine(nullptr, "x");
-  WriteLogText(nullptr, "x");
+// The installation makes a file only when its line is in: each writer says whether it is.
+TEST(InstallLog, WritersSayWhetherTheLineIsIn) {
+  FILE* good = std::tmpfile();
+  EXPECT_TRUE(WriteFolderLine(good, "C:\\Q"));
+  EXPECT_TRUE(WriteFileLine(good, "C:\\Q\\a.txt"));
+  std::fclose(good);
+  EXPECT_FALSE(WriteFolderLine(nullptr, "x"));
+  EXPECT_FALSE(WriteFileLine(nullptr, "x"));
   WriteUninstallKeyLines(nullptr);
   WriteSettingsKeyLines(nullptr);
+  // A stream that refuses writes, as a full disk does.
+  const char* path = "install_text_test.tmp";
+  std::fclose(std::fopen(path, "w"));
+  FILE* refusing = std::fopen(path, "r");
+  ASSERT_NE(refusing, nullptr);
+  EXPECT_FALSE(WriteFileLine(refusing, "C:\\Q\\a.txt"));
+  EXPECT_FALSE(WriteFolderLine(refusing, "C:\\Q"));
+  std::fclose(refusing);
+  std::remove(path);
 }
 
 TEST(UninstallCommand, QuotedOnlyWhenThePathHoldsASpace) {

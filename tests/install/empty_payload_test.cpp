@@ -1,5 +1,6 @@
-// A payload of empty files only, from a setup program built for the test: there are no bytes to
-// measure the progress bar against, and the bar stands full once every file is there.
+// Payloads with nothing to copy, from setup programs built for the test: one of empty files
+// only, where the bar has no bytes to measure against and stands full once every file is there,
+// and one without any entry, where the bar stays at 0.
 #include "install/install_group.h"
 
 namespace install {
@@ -21,10 +22,12 @@ class EmptyPayload : public InstallGroup {
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
 };
 
+// The last entry lies six new folders deep: its lines are longer than 1024 bytes together, and
+// each must still reach the log whole.
 TEST_F(EmptyPayload, CreatesTheEmptyFilesWithTheirTimesAndFillsTheBar) {
   const std::vector<PayloadEntry> payload =
       ReadPayload(HostPath(QX_PACKAGE_DIR "/empty-payload.pkg"));
-  ASSERT_EQ(payload.size(), 2u);
+  ASSERT_EQ(payload.size(), 3u);
   ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
   ASSERT_TRUE(ChooseShortcuts(false, false));
   FinishState finish;
@@ -36,6 +39,27 @@ TEST_F(EmptyPayload, CreatesTheEmptyFilesWithTheirTimesAndFillsTheBar) {
     EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
             CopyLines(Folder(), payload, true) + RegistryLines());
+}
+
+class NoPayload : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareGroup(Folder());
+    StartWizard("setup_no_payload.exe");
+  }
+  static void TearDownTestSuite() { EndGroup(Folder()); }
+
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + "QxNoPayload"; }
+};
+
+TEST_F(NoPayload, LogsTheFolderAndTheLogAndLeavesTheBarAtZero) {
+  ASSERT_TRUE(ChooseInstallFolder(0, "QxNoPayload", Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.barPosition, 0);
+  EXPECT_EQ(finish.finishText, Shown("7_01"));
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"), CopyLines(Folder(), {}, true) + RegistryLines());
 }
 
 }  // namespace

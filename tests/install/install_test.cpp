@@ -1,7 +1,9 @@
 // Installations of the shipped setup.exe in English, made through the wizard's windows and read
 // back from the system: a first installation into a new folder, a second one into the same
-// folder, an existing folder holding a read-only file, a folder that cannot be made, and one
-// too long for the payload's sub-folders.
+// folder, an existing folder holding a read-only file, a folder that cannot be made, one too
+// long for the payload's sub-folders, and a drive that fills during the copy.
+#include <cstdlib>
+
 #include "install/install_group.h"
 
 namespace install {
@@ -322,6 +324,98 @@ TEST_F(LongFolder, InstallsWhatFitsAndPassesOverTheRest) {
   EXPECT_FALSE(FolderExists(Folder() + "\\help"));
   EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                             Folder() + "\\uninstall.exe"));
+}
+
+// ---- A drive that fills during the copy: a tmpfs of 128 KiB that tests/install/full_disk.sh
+// mounts (it needs root) and names in QX_SMALL_DRIVE, mapped here as a drive letter. A long leaf
+// name makes the log lines long, so the log too needs room after the drive is full.
+
+class FullDisk : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    const char* mountPoint = std::getenv("QX_SMALL_DRIVE");
+    if (!mountPoint) {
+      startError_ = "no small drive: full_disk.sh could not mount a tmpfs (it needs root)";
+      return;
+    }
+    drive_.reset(new ExtraDrive(mountPoint));
+    if (!drive_->letter()) {
+      startError_ = "Wine's mount manager refused a drive letter for the small drive";
+      return;
+    }
+    PrepareGroup(Folder());
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    if (drive_ && drive_->letter()) EndGroup(Folder());
+    drive_.reset();
+  }
+
+  static std::string Leaf() { return "Quintaxel" + std::string(190, 'q'); }
+  static std::string Folder() { return drive_->root() + Leaf(); }
+
+  // Page 3: the drive selector moved down to the small drive.
+  static ::testing::AssertionResult ChooseSmallDrive() {
+    const ::testing::AssertionResult shown = GoToPage(3);
+    if (!shown) return shown;
+    HWND selector = Control(kDriveSelectorId);
+    for (int step = 0; step < 26; ++step) {
+      const LRESULT selected = Ask(selector, CB_GETCURSEL);
+      if (LOWORD(Ask(selector, CB_GETITEMDATA, selected)) == drive_->letter())
+        return ::testing::AssertionSuccess();
+      wizard_->ComboDown(selector);
+      Settle(wizard_->main());
+    }
+    return ::testing::AssertionFailure() << "the drive selector does not offer the small drive";
+  }
+
+  // The paths of every folder (with its trailing separator) and file below `folder`.
+  static void CollectPaths(const std::string& folder, std::vector<std::string>* paths) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        paths->push_back(path + "\\");
+        CollectPaths(path, paths);
+      } else {
+        paths->push_back(path);
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+
+  static std::unique_ptr<ExtraDrive> drive_;
+};
+
+std::unique_ptr<ExtraDrive> FullDisk::drive_;
+
+TEST_F(FullDisk, EveryFolderAndFileOnTheDriveIsNamedByAWholeLogLine) {
+  ASSERT_TRUE(ChooseSmallDrive());
+  ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  ExpectFilesMissing(finish);
+
+  // The whole lines of the log; a last line that the full drive cut short names nothing.
+  const std::string log = ReadBytes(Folder() + "\\install.log");
+  std::set<std::string> lines;
+  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.insert(log.substr(start, end - start));
+  std::vector<std::string> paths = {Folder() + "\\"};
+  CollectPaths(Folder(), &paths);
+  for (const std::string& path : paths)
+    EXPECT_EQ(lines.count(path), 1u) << path << " is not logged";
+
+  // The drive filled before the log did: the log stopped, and nothing after it was made.
+  const std::vector<PayloadEntry>& payload = ShippedPayload();
+  EXPECT_EQ(lines.count(Folder() + "\\" + payload.front().name), 1u);
+  EXPECT_EQ(lines.count(Folder() + "\\" + payload.back().name), 0u) << "the log never filled";
+  EXPECT_FALSE(FileExists(Folder() + "\\" + payload.back().name));
 }
 
 }  // namespace

@@ -103,19 +103,27 @@ TEST(Pack, EntriesRoundTripThroughTheInstallersWalk) {
   SetPackageBytes(kPayloadPackage, nullptr, 0);
 }
 
-TEST(Pack, SourceDateEpochMakesBuildsByteIdentical) {
+TEST(Pack, SourceDateEpochCapsTimesSoBuildsAreByteIdentical) {
   TempFolder dir;
-  dir.Write("a.txt", "alpha");
+  dir.Write("a.txt", "alpha");  // written now, after the epoch below
   const std::string manifest = dir.Write("m.manifest", "a.txt a.txt\n");
   const std::string env = "SOURCE_DATE_EPOCH=1760000000";
   ASSERT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/one.pkg", env).status, 0);
-  SetTimes(dir.path() + "/a.txt", 1500000000);  // the sources are touched between the builds
+  SetTimes(dir.path() + "/a.txt", 1770000000);  // touched between the builds, still later
   ASSERT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/two.pkg", env).status, 0);
   const std::string one = dir.Read("one.pkg");
   EXPECT_EQ(one, dir.Read("two.pkg"));
   const PackageEntryHeader* h = reinterpret_cast<const PackageEntryHeader*>(one.data() + 6);
   for (const uint8_t* t : {h->creationTime, h->lastAccessTime, h->lastWriteTime})
     EXPECT_EQ(ReadLE64(t), UnixToFileTime(1760000000, 0));
+
+  SetTimes(dir.path() + "/a.txt", 1500000000);  // a file older than the epoch keeps its times
+  ASSERT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/old.pkg", env).status, 0);
+  const std::string old = dir.Read("old.pkg");
+  h = reinterpret_cast<const PackageEntryHeader*>(old.data() + 6);
+  EXPECT_EQ(ReadLE64(h->lastWriteTime), UnixToFileTime(1500000000, 0));
+  EXPECT_EQ(ReadLE64(h->lastAccessTime), UnixToFileTime(1500000000, 0));
+
   EXPECT_NE(RunQxpack("pack " + manifest + " " + dir.path() + "/bad.pkg", "SOURCE_DATE_EPOCH=soon")
                 .status,
             0);

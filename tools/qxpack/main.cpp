@@ -18,7 +18,7 @@ const char kUsage[] =
     "       qxpack names SETUP-MANIFEST PAYLOAD-MANIFEST OUTPUT\n"
     "\n"
     "pack   builds one package from a manifest (lines of SOURCE ENTRY-NAME; a source\n"
-    "       ${BUILD}/... is taken from DIR). SOURCE_DATE_EPOCH, when set, gives every file time.\n"
+    "       ${BUILD}/... is taken from DIR). SOURCE_DATE_EPOCH, when set, caps every file time.\n"
     "list   prints one line per entry: index, size, attributes, creation, last-access and\n"
     "       last-write time (UTC), name.\n"
     "check  checks the language file, licences, shortcut targets and entry names before a\n"

@@ -37,6 +37,13 @@ bool ReadFileTimes(const std::string& path, FileTimes* times, uint32_t* attribut
   return true;
 }
 
+// SOURCE_DATE_EPOCH is the latest moment a build may record: a later time (a checkout's, say)
+// becomes it, an earlier one stays.
+void ClampTimes(FileTimes* times, uint64_t latest) {
+  for (uint64_t* time : {&times->creation, &times->lastAccess, &times->lastWrite})
+    if (*time > latest) *time = latest;
+}
+
 // A name the walk could not read back is refused; everything else is for qxpack check to judge.
 bool CheckEntryName(const ManifestEntry& entry, const std::string& manifest, std::string* error) {
   if (entry.name.size() <= kMaxEntryNameLength) return true;
@@ -82,7 +89,7 @@ bool BuildPackage(const Manifest& manifest, const int64_t* epoch, std::vector<ui
           manifest.path + ":" + std::to_string(entry.line) + ": " + entry.source + ": " + reason;
       return false;
     }
-    if (epoch) times.creation = times.lastAccess = times.lastWrite = UnixToFileTime(*epoch, 0);
+    if (epoch) ClampTimes(&times, UnixToFileTime(*epoch, 0));
     const uint64_t total = package->size() + entry.name.size() + 1 + 32 + data.size();
     if (total > UINT32_MAX) {
       *error = manifest.path + ": the package would exceed 4 GiB at " + entry.name;

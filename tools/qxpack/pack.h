@@ -18,7 +18,8 @@ bool ReadSourceDateEpoch(int64_t* seconds, std::string* error);
 
 // Appends every entry of `manifest` to `package`, in manifest order: name, header and bytes.
 // Each file's attributes are FILE_ATTRIBUTE_ARCHIVE, plus read-only when it has no write
-// permission; its times come from the file system, or all three are `*epoch` when given.
+// permission; its times come from the file system, each one later than `*epoch` (when given)
+// clamped to it, so that builds are byte-identical and older files keep their real times.
 bool BuildPackage(const Manifest& manifest, const int64_t* epoch, std::vector<uint8_t>* package,
                   std::string* error);
 

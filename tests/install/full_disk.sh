@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs the installation suite's full-disk group on a drive that fills during the copy: a tmpfs
+# of 128 KiB mounted at MOUNT-POINT and named to the tests in QX_SMALL_DRIVE. Mounting needs
+# root (CI runs as root); where it is refused the group runs without it and skips, saying so.
+# The tmpfs is unmounted afterwards, whatever the tests did.
+#
+# usage: full_disk.sh MOUNT-POINT COMMAND [ARGUMENT...]
+mount_point=$1
+shift
+mkdir -p "$mount_point"
+if mount -t tmpfs -o size=128k,mode=0777 qx-small-drive "$mount_point" 2>/dev/null; then
+  trap 'umount "$mount_point" 2>/dev/null || umount -l "$mount_point"' EXIT
+  QX_SMALL_DRIVE=$mount_point
+  export QX_SMALL_DRIVE
+else
+  echo "full_disk.sh: no tmpfs could be mounted at $mount_point (it needs root)"
+fi
+"$@"

@@ -1,0 +1,44 @@
+# cmake -DOBJDUMP=... -P check_imports.cmake PROGRAM...
+#
+# Fails when a program imports a library that Windows does not always take from its system
+# folder. For any other library the loader looks beside the program first, before its entry
+# runs, so one planted in a Downloads folder (or the temporary folder the uninstaller runs from)
+# would run with the program's rights. The list is that of the KnownDLLs of Windows 10 and 11,
+# with ntdll, which every process has loaded before any import.
+cmake_policy(SET CMP0057 NEW)  # IN_LIST
+set(known_dlls
+  advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf
+  msvcrt normaliz nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi
+  user32 wldap32 ws2_32)
+
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  if(NOT found_script)
+    if(CMAKE_ARGV${i} STREQUAL "-P")
+      set(found_script TRUE)
+      math(EXPR skip "${i} + 1")
+    endif()
+    continue()
+  endif()
+  if(i EQUAL skip)
+    continue()
+  endif()
+  set(program "${CMAKE_ARGV${i}}")
+  execute_process(COMMAND ${OBJDUMP} -p ${program} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(SEND_ERROR "${OBJDUMP} cannot read ${program}")
+    continue()
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+  set(names "")
+  foreach(import ${imports})
+    string(REGEX REPLACE "^DLL Name: " "" library "${import}")
+    string(REGEX REPLACE "\\.[dD][lL][lL]$" "" name "${library}")
+    string(TOLOWER "${name}" name)
+    list(APPEND names ${name})
+    if(NOT name IN_LIST known_dlls)
+      message(SEND_ERROR "${program} imports ${library}, not a KnownDLL: bind it at run time")
+    endif()
+  endforeach()
+  message(STATUS "${program}: ${names}")
+endforeach()
