@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64 xvfb fonts-wine
   locales imagemagick x11-utils bc
+  osslsigncode openssl
 )
 
 missing=()

@@ -38,6 +38,16 @@ fi
 for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
   if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
 done
+# Wine's own fonts (Debian's fonts-wine): Tahoma, the dialog font, and Marlett, whose glyphs are
+# the title bar's buttons (without it they show as the letters "0 1 r"). Wine 8 as Debian builds
+# it loads fonts from the prefix's Windows fonts folder and never from its own data folder, so
+# they are put there, as a Windows installation has them.
+if [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+  for font in /usr/share/wine/fonts/*; do
+    [ ! -f "$font" ] || [ -e "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] ||
+      cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
+fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
 wineboot </dev/null >/dev/null 2>&1 || true
 

@@ -187,6 +187,50 @@ TEST(List, OneLinePerEntryWithUtcTimes) {
   EXPECT_EQ(RunQxpack("list " + dir.path() + "/none.pkg").status, 2);
 }
 
+TEST(Extract, WritesOneEntrysDataOrNothing) {
+  TempFolder dir;
+  dir.Write("a.txt", "alpha");
+  dir.Write("b.txt", "");
+  const std::string manifest = dir.Write("m.manifest", "a.txt help\\a.txt\nb.txt b.txt\n");
+  ASSERT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/p.pkg").status, 0);
+  const std::string package = dir.path() + "/p.pkg";
+  EXPECT_EQ(RunQxpack("extract " + package + " 'help\\a.txt' " + dir.path() + "/a.out").status, 0);
+  EXPECT_EQ(dir.Read("a.out"), "alpha");
+  dir.Write("b.out", "old");
+  EXPECT_EQ(RunQxpack("extract " + package + " b.txt " + dir.path() + "/b.out").status, 0);
+  EXPECT_EQ(dir.Read("b.out"), "") << "an empty entry replaces what was there";
+  const std::string bytes = dir.Read("p.pkg");
+  dir.Write("cut.pkg", bytes.substr(0, bytes.size() - 1));
+  const struct {
+    const char* what;
+    std::string args;
+    int status;
+  } cases[] = {
+      {"a name that is no entry", package + " a.txt", 1},
+      {"'/' for '\\'", package + " help/a.txt", 1},
+      {"an entry cut short", dir.path() + "/cut.pkg b.txt", 1},
+      {"a package that is not there", dir.path() + "/none.pkg b.txt", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(RunQxpack("extract " + c.args + " " + dir.path() + "/x.out").status, c.status);
+    EXPECT_NE(access((dir.path() + "/x.out").c_str(), F_OK), 0);
+  }
+  EXPECT_EQ(RunQxpack("extract " + package + " b.txt " + dir.path() + "/no/x.out").status, 2);
+  EXPECT_EQ(RunQxpack("extract " + package + " b.txt").status, 2);
+}
+
+TEST(Usage, HelpOnStandardOutputAWrongCallOnlyOnStandardError) {
+  for (const char* help : {"--help", "-h", "pack --help"}) {
+    const CommandResult result = RunQxpack(help);
+    EXPECT_EQ(result.status, 0) << help;
+    EXPECT_EQ(result.out.rfind("usage: qxpack pack", 0), 0u) << help;
+  }
+  const CommandResult wrong = RunQxpack("");
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.out, "");
+}
+
 TEST(List, FileTimesAsCalendarDates) {
   EXPECT_EQ(FormatFileTime(0), "1601-01-01 00:00:00");
   EXPECT_EQ(FormatFileTime(UnixToFileTime(951782400, 0)), "2000-02-29 00:00:00");

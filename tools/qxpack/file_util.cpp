@@ -38,7 +38,9 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
     *error = temporary + ": " + std::strerror(errno);
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  // An empty vector's data() may be null, which fwrite must not be given even for no bytes.
+  const bool written =
+      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   const int savedErrno = errno;
   if (std::fclose(f) != 0 || !written) {
     *error = temporary + ": " + std::strerror(written ? errno : savedErrno);

@@ -62,16 +62,56 @@ bool ListPackage(const uint8_t* bytes, uint32_t size, FILE* out, FILE* err) {
   return false;
 }
 
+namespace {
+
+// Reads a package file whole; false after a line on standard error when it cannot be read or is
+// too large to be a package.
+bool ReadPackageFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  std::string error;
+  if (!ReadWholeFile(path, bytes, &error)) {
+    std::fprintf(stderr, "qxpack: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  if (bytes->size() > UINT32_MAX) {
+    std::fprintf(stderr, "qxpack: %s: larger than 4 GiB, not a package\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int ListCommand(const std::string& path) {
   std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ReadWholeFile(path, &bytes, &error)) {
-    std::fprintf(stderr, "qxpack: %s: %s\n", path.c_str(), error.c_str());
-    return 2;
-  }
-  if (bytes.size() > UINT32_MAX) {
-    std::fprintf(stderr, "qxpack: %s: larger than 4 GiB, not a package\n", path.c_str());
-    return 2;
-  }
+  if (!ReadPackageFile(path, &bytes)) return 2;
   return ListPackage(bytes.data(), uint32_t(bytes.size()), stdout, stderr) ? 0 : 1;
+}
+
+int ExtractCommand(const std::string& path, const std::string& name, const std::string& output) {
+  std::vector<uint8_t> bytes;
+  if (!ReadPackageFile(path, &bytes)) return 2;
+  const uint32_t size = uint32_t(bytes.size());
+  PackageEntry entry;
+  uint32_t offset = 0;
+  // The installer's walk: the first entry of that name counts, and a malformed entry ends it.
+  for (uint32_t next; offset < size && ReadPackageEntry(bytes.data(), size, offset, &entry, &next);
+       offset = next) {
+    if (name != entry.name) continue;
+    std::string error;
+    if (!WriteFileAtomically(output, std::vector<uint8_t>(entry.data, entry.data + entry.size),
+                             &error)) {
+      std::fprintf(stderr, "qxpack: %s\n", error.c_str());
+      return 2;
+    }
+    return 0;
+  }
+  if (offset == size) {
+    std::fprintf(stderr, "qxpack: %s: no entry is named %s\n", path.c_str(), name.c_str());
+  } else {
+    std::fprintf(stderr,
+                 "qxpack: %s: the entry at offset %" PRIu32
+                 " is malformed; the walk stops there without finding %s\n",
+                 path.c_str(), offset, name.c_str());
+  }
+  return 1;
 }

@@ -1,4 +1,4 @@
-// Listing a package's entries.
+// Reading a package: listing its entries, taking one entry's data out.
 #pragma once
 
 #include <cstdint>
@@ -15,3 +15,9 @@ bool ListPackage(const uint8_t* bytes, uint32_t size, FILE* out, FILE* err);
 
 // qxpack list: returns the exit status (1 for a malformed package, 2 for an unreadable file).
 int ListCommand(const std::string& path);
+
+// qxpack extract: writes the data of the first entry named `name` (byte for byte, as the
+// installer finds it) to `output`, through a temporary file. Returns the exit status: 1 when the
+// package holds no such entry before its end or its first malformed entry, 2 when a file cannot
+// be read or written.
+int ExtractCommand(const std::string& path, const std::string& name, const std::string& output);
