@@ -223,7 +223,6 @@ ChainState HoldPlainFolders(const UninstallStep& step, HeldFolders* held) {
   BoundedCopy(folder, step.path, sizeof folder);
   for (int at = step.placeLength; folder[at] != '\0'; ++at) {
     if (at == step.placeLength || folder[at] != '\\') continue;  // the place's own separator
-
     folder[at] = '\0';
     // Listing access, because an open for attributes alone takes no part in sharing checks.
     const HANDLE handle = CreateFileA(
