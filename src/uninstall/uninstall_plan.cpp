@@ -67,14 +67,14 @@ bool IsSeparatorByte(char c) {
 }
 
 // Copies the root of `path` into `out`: "X:" of "X:\...", or "\\server\share" of
-// "\\server\share[\...]", each separator as a backslash. Its length, or 0 when `path` has no
-// such root. The names of server and share are taken as they stand; IsPlainPath judges them.
-size_t CopyRoot(const char* path, char* out, size_t* consumed) {
+// "\\server\share[\...]", each separator as a backslash. Its length, which is also the number
+// of bytes of `path` it takes, or 0 when `path` has no such root. The names of server and share
+// are taken as they stand; IsPlainPath judges them.
+size_t CopyRoot(const char* path, char* out) {
   const char letter = FoldCase(path[0]);
   if (letter >= 'a' && letter <= 'z' && path[1] == ':' && IsSeparatorByte(path[2])) {
     out[0] = path[0];
     out[1] = ':';
-    *consumed = 2;
     return 2;
   }
   if (!IsSeparatorByte(path[0]) || !IsSeparatorByte(path[1])) return 0;
@@ -90,7 +90,6 @@ size_t CopyRoot(const char* path, char* out, size_t* consumed) {
   out[0] = out[1] = kSeparator;
   for (size_t i = 2; i < at; ++i)
     out[i] = IsSeparatorByte(path[i]) ? kSeparator : path[i];
-  *consumed = at;
   return at;
 }
 
@@ -428,9 +427,9 @@ LogLineKind LogLineKindOf(const char* line) {
 
 bool NormalizePath(const char* path, char* out) {
   if (std::strlen(path) >= size_t(kPathBufferSize)) return false;
-  size_t at = 0;
-  const size_t rootLength = CopyRoot(path, out, &at);
+  const size_t rootLength = CopyRoot(path, out);
   if (rootLength == 0) return false;
+  size_t at = rootLength;
   size_t length = rootLength;
   while (path[at] != '\0') {
     while (IsSeparatorByte(path[at]))

@@ -59,7 +59,7 @@ class UninstallDamagedLog : public UninstallGroup {
   // Replaces the folder `path` with a link (a host symbolic link, which Wine shows as a reparse
   // point) to `target`.
   ::testing::AssertionResult LinkFolder(const std::wstring& path, const std::wstring& target) {
-    const std::string link = HostPath(path);
+    const std::string link = UnixPath(path);
     RemoveTree(path);
     linkPaths_.push_back(path);
     hostLinks_.push_back(link);
@@ -67,7 +67,7 @@ class UninstallDamagedLog : public UninstallGroup {
       const DWORD attributes = GetFileAttributesW(path.c_str());
       return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     };
-    if (link.empty() || !StartHostCommand("Z:\\bin\\ln", {"-s", HostPath(target), link}) ||
+    if (link.empty() || !StartHostCommand("Z:\\bin\\ln", {"-s", UnixPath(target), link}) ||
         !wizard::WaitUntil(linked))
       return ::testing::AssertionFailure()
              << "no link at " << Narrow(path) << " that Wine shows as a reparse point";

@@ -337,7 +337,7 @@ bool StartHostCommand(const char* program, const std::vector<std::string>& argum
   return true;
 }
 
-std::string HostPath(const std::wstring& path) {
+std::string UnixPath(const std::wstring& path) {
   // Wine's own export: the Unix name of a Windows path, in memory of the process heap.
   using UnixName = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(

@@ -39,8 +39,8 @@ bool IsThere(const std::wstring& path);
 // `arguments` (Unix paths); true when it could be started. Wine gives no handle to wait on: the
 // caller waits for what the program does.
 bool StartHostCommand(const char* program, const std::vector<std::string>& arguments);
-// The host's path of a Windows path.
-std::string HostPath(const std::wstring& path);
+// The Unix path of a Windows path: the opposite of wizard::HostPath.
+std::string UnixPath(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 using wizard::RemoveTree;
 
