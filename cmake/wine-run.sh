@@ -3,6 +3,8 @@
 # QX_WINEPREFIX names another), never in the user's ~/.wine. Without a DISPLAY it starts an
 # Xvfb server of its own for the run. The exit status is the program's.
 here=$(cd "$(dirname "$0")/.." && pwd)
+qx_root=$here
+. "$here/cmake/wine-path.sh"
 WINEPREFIX=${QX_WINEPREFIX:-$here/build/wineprefix}
 WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko download prompts on a new prefix (the network is closed and nobody clicks),

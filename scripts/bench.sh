@@ -25,7 +25,11 @@ if [ ! -f build/bench/payload.manifest ]; then
   mv build/bench/payload.manifest.tmp build/bench/payload.manifest
 fi
 
-cmake -S . -B build/bench -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-i686-mingw32.cmake" \
+qx_root=$PWD
+. cmake/wine-path.sh  # the 64-bit build where this machine runs no 32-bit program
+arch=i686
+[ "$QX_WINDOWS_BUILD" = win32 ] || arch=x86_64
+cmake -S . -B build/bench -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$arch-mingw32.cmake" \
   -DQXPACK="$PWD/build/native/bin/qxpack" -DQX_BENCH_MANIFEST="$PWD/build/bench/payload.manifest" >/dev/null
 cmake --build build/bench -j "$(nproc)" --target setup_bench walkthrough >/dev/null
 

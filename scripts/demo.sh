@@ -17,14 +17,16 @@ if [ -n "${DISPLAY:-}" ]; then
   . scripts/wine-session.sh
   trap end_wine_session EXIT
   echo "Starting the wizard on $DISPLAY."
-  cmake/wine-run.sh build/win32/bin/setup.exe
+  cmake/wine-run.sh "build/$QX_WINDOWS_BUILD/bin/setup.exe"
   exit 0
 fi
 
 . scripts/wine-session.sh
 trap end_wine_session EXIT
 rm -rf build/demo && mkdir -p build/demo
+# The registry as the setup program sees it: a 32-bit program's view on 64-bit Windows.
 reg32="C:\\windows\\syswow64\\reg.exe"
+[ "$QX_WINDOWS_BUILD" = win32 ] || reg32="C:\\windows\\system32\\reg.exe"
 
 # What the prefix holds: every file and folder of drive C (the temporary folder left out) with
 # its size and time (a folder's own time changes with what is added and taken away inside it, so
@@ -50,7 +52,7 @@ done
 snapshot >build/demo/before.txt
 
 echo "No display given: walking the wizard on a virtual display ($DISPLAY)."
-cmake/wine-run.sh build/win32/bin/walkthrough.exe "$(winepath -w "$PWD/build/demo")"
+cmake/wine-run.sh "build/$QX_WINDOWS_BUILD/bin/walkthrough.exe" "$(winepath -w "$PWD/build/demo")"
 for bmp in build/demo/page*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
 done
@@ -61,7 +63,7 @@ if [ -f "$folder/install.log" ]; then
   echo "The install log, $folder/install.log:"
   tr -d '\r' <"$folder/install.log"
   echo
-  echo "The uninstall entry and the product's settings (as the 32-bit setup program sees them):"
+  echo "The uninstall entry and the product's settings (as the setup program sees them):"
   wine "$reg32" query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quintaxel' 2>/dev/null | tr -d '\r'
   wine "$reg32" query 'HKCU\Software\Vorlen Software\Quintaxel' 2>/dev/null | tr -d '\r'
 fi

@@ -17,7 +17,8 @@
 #
 # Uncommitted changes to tracked files stop the release (QX_RELEASE_ALLOW_CHANGES=1 lets it go
 # on). QX_RELEASE_REUSE=DIR takes the builds DIR/native and DIR/win32 that scripts/build.sh made
-# instead of fresh ones, for the tests; QX_RELEASE_OUT names another output folder.
+# instead of fresh ones, for the tests (QX_RELEASE_WINDOWS_BUILD=win64 takes DIR/win64 instead, on
+# a machine that runs no 32-bit program); QX_RELEASE_OUT names another output folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -81,7 +82,7 @@ step() {
 jobs=$(nproc)
 if [ -n "${QX_RELEASE_REUSE:-}" ]; then
   native=$QX_RELEASE_REUSE/native
-  win32=$QX_RELEASE_REUSE/win32
+  win32=$QX_RELEASE_REUSE/${QX_RELEASE_WINDOWS_BUILD:-win32}
   [ -f "$native/CMakeCache.txt" ] && [ -f "$win32/CMakeCache.txt" ] ||
     die "$QX_RELEASE_REUSE: no builds of scripts/build.sh there"
 else

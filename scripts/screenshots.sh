@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 
 . scripts/wine-session.sh
 trap end_wine_session EXIT
+[ -f "build/$QX_WINDOWS_BUILD/bin/walkthrough.exe" ] || scripts/build.sh >/dev/null
 
 out=docs/screenshots
 mkdir -p "$out" build/screenshots
@@ -17,7 +18,7 @@ take() {  # take NAME-PREFIX [walkthrough options...]
   local prefix=$1
   shift
   rm -f build/screenshots/page*.bmp
-  wine explorer "/desktop=shots,460x360" "$(winepath -w "$PWD/build/win32/bin/walkthrough.exe")" \
+  wine explorer "/desktop=shots,460x360" "$(winepath -w "$PWD/build/$QX_WINDOWS_BUILD/bin/walkthrough.exe")" \
     "$shots" "$@" </dev/null >/dev/null 2>&1 || true
   for bmp in build/screenshots/page*.bmp; do
     [ -e "$bmp" ] || { echo "screenshots: no pictures for $prefix" >&2; return 1; }

@@ -19,10 +19,10 @@ ctest --test-dir build/asan --output-on-failure
 echo "== fuzz targets, a short run each"
 QX_FUZZ_SECONDS=${QX_FUZZ_SECONDS:-20} scripts/fuzz.sh
 
-echo "== Windows tests under Wine"
 . scripts/wine-session.sh
+echo "== Windows tests under Wine (build/$QX_WINDOWS_BUILD)"
 trap end_wine_session EXIT
 # A suite gets a second run when its first fails or stalls: now and then, on a busy machine, a
 # Wine program stops at its start before it shows any window (the wineserver idle, its one thread
 # waiting), and its suite would wait for it for ever. A fault of the program fails both runs.
-ctest --test-dir build/win32 --output-on-failure --timeout 600 --repeat until-pass:2
+ctest --test-dir "build/$QX_WINDOWS_BUILD" --output-on-failure --timeout 600 --repeat until-pass:2

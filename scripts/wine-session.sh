@@ -10,6 +10,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # desktop for the shortcuts an installation makes.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export QX_WINEPREFIX=$WINEPREFIX
+qx_root=$PWD
+. cmake/wine-path.sh
 
 wine_session_xvfb=
 if [ -z "${DISPLAY:-}" ]; then

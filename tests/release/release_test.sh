@@ -4,10 +4,13 @@
 # uninstall.exe it carries), the signed setup.exe starts under Wine and shows its first page, and
 # bad signing inputs stop the release with one line and no setup.exe left behind.
 #
-#   release_test.sh BUILDS   (the folder of the native and win32 builds, reused for the release)
+#   release_test.sh BUILDS [WINDOWS]   (the folder of the native and Windows builds, reused for the
+#   release; WINDOWS is the Windows build signed and started, win32 unless a machine that runs no
+#   32-bit program names its 64-bit build, win64)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 builds=$(cd "$1" && pwd)
+windows=${2:-win32}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -31,7 +34,7 @@ certificate server 'extendedKeyUsage=serverAuth\n' || exit 1
 cat "$work/signer.pem" "$work/ca.pem" >"$work/chain.pem"
 
 release() {  # release OUTPUT CERTIFICATE KEY: the release, on the builds the test run made
-  QX_RELEASE_REUSE=$builds QX_RELEASE_ALLOW_CHANGES=1 QX_RELEASE_OUT=$1 QX_SIGN_CERT=$2 \
+  QX_RELEASE_REUSE=$builds QX_RELEASE_WINDOWS_BUILD=$windows QX_RELEASE_ALLOW_CHANGES=1 QX_RELEASE_OUT=$1 QX_SIGN_CERT=$2 \
     QX_SIGN_KEY=$3 QX_SIGN_CAFILE=$work/ca.pem "$root/scripts/release.sh" >"$work/said" 2>&1
 }
 
@@ -55,7 +58,7 @@ perl "$root/scripts/read-rcdata.pl" "$work/one/setup.exe" 2 "$work/payload.pkg" 
 verifies "$work/uninstall.exe"
 
 # The signed setup.exe shows page 1 under Wine, walked by the demo's walkthrough beside it.
-cp "$builds/win32/bin/walkthrough.exe" "$work/one/"
+cp "$builds/$windows/bin/walkthrough.exe" "$work/one/"
 mkdir "$work/shots"
 "$root/cmake/wine-run.sh" "$work/one/walkthrough.exe" "$(winepath -w "$work/shots" 2>/dev/null)" \
   --pages 1 >"$work/walk.log" 2>&1 || fail "the signed setup.exe did not show page 1: $(cat "$work/walk.log")"
