@@ -20,6 +20,10 @@ echo "== fuzz targets, a short run each"
 QX_FUZZ_SECONDS=${QX_FUZZ_SECONDS:-20} scripts/fuzz.sh
 
 . scripts/wine-session.sh
+if [ "$QX_WINDOWS_BUILD" != win32 ]; then
+  echo "== the shipped 32-bit programs' imports (this machine runs no 32-bit program under Wine)"
+  ctest --test-dir build/win32 --output-on-failure -R '^shipped_imports$'
+fi
 echo "== Windows tests under Wine (build/$QX_WINDOWS_BUILD)"
 trap end_wine_session EXIT
 # A suite gets a second run when its first fails or stalls: now and then, on a busy machine, a
