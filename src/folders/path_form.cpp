@@ -1,7 +1,11 @@
-// The judgement of absolute paths (path_form.h): byte-string work only, no file system.
+// The judgement of absolute paths (path_form.h): byte-string work only, no file system. Every
+// walk steps over characters of the system code page (folders/code_page.h): the second byte of a
+// double-byte character is never a separator, a dot or a letter.
 #include "folders/path_form.h"
 
 #include <cstring>
+
+#include "folders/code_page.h"
 
 namespace {
 
@@ -15,12 +19,20 @@ bool IsNameByte(char c) {
   return static_cast<unsigned char>(c) >= 32 && !std::strchr("\\/:*?\"<>|", c);
 }
 
+// The bytes of the name character at `p`, or 0 where there is none. A lead byte alone, at the
+// end, is none; nor is a lead byte before a byte below 0x40, which no double-byte code page
+// takes as a second byte (a control byte, a dot or a colon would hide in it).
+size_t NameCharacterLength(const char* p) {
+  if (IsLeadByte(p[0])) return static_cast<unsigned char>(p[1]) >= 0x40 ? 2 : 0;
+  return IsNameByte(p[0]) ? 1 : 0;
+}
+
 // Passes over one name from `p`; null when it is not a plain name (path_form.h).
 const char* SkipName(const char* p) {
-  const char* start = p;
-  while (IsNameByte(*p))
-    ++p;
-  if (p == start || p[-1] == '.' || p[-1] == ' ') return nullptr;
+  const char* last = nullptr;
+  for (size_t length; (length = NameCharacterLength(p)) > 0; p += length)
+    last = p;
+  if (!last || (CharacterLength(last) == 1 && (*last == '.' || *last == ' '))) return nullptr;
   return p;
 }
 
@@ -57,30 +69,43 @@ size_t CopyRoot(const char* path, char* out) {
       ++at;
     }
     while (path[at] && !IsSeparatorByte(path[at]))
-      ++at;
+      at += CharacterLength(path + at);
   }
   out[0] = out[1] = kSeparator;
-  for (size_t i = 2; i < at; ++i)
+  for (size_t i = 2; i < at; i += CharacterLength(path + i)) {
     out[i] = IsSeparatorByte(path[i]) ? kSeparator : path[i];
+    if (CharacterLength(path + i) == 2) out[i + 1] = path[i + 1];
+  }
   return at;
 }
 
-// The name that Windows opens for `name` (`*length` bytes): the last name of a path loses its
-// trailing dots and spaces, every other name one trailing dot.
+// The name that Windows opens for `name` (`*length` bytes of whole characters): the last name
+// of a path loses its trailing dots and spaces, every other name one trailing dot.
 void TrimName(const char* name, size_t* length, bool last) {
-  if (last) {
-    while (*length > 0 && (name[*length - 1] == '.' || name[*length - 1] == ' '))
-      --*length;
-  } else if (*length > 0 && name[*length - 1] == '.') {
-    --*length;
+  size_t kept = 0;  // the end of the last character that stays
+  bool endsInDot = false;
+  for (size_t at = 0; at < *length; at += CharacterLength(name + at)) {
+    const bool single = CharacterLength(name + at) == 1;
+    endsInDot = single && name[at] == '.';
+    if (!endsInDot && !(single && name[at] == ' ')) kept = at + CharacterLength(name + at);
   }
+  if (last)
+    *length = kept;
+  else if (endsInDot)
+    --*length;
 }
 
 }  // namespace
 
 bool SameStart(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;  // also stops at the end of either
+  for (size_t i = 0; i < length; i += CharacterLength(a + i)) {
+    if (a[i] == '\0') return b[i] == '\0';
+    if (CharacterLength(a + i) == 1) {
+      if (FoldCase(a[i]) != FoldCase(b[i])) return false;  // also stops at the end of b
+    } else if (i + 2 > length || a[i] != b[i] || a[i + 1] != b[i + 1]) {
+      return false;  // a double-byte character as it is, and never half of one
+    }
+  }
   return true;
 }
 
@@ -100,13 +125,13 @@ bool NormalizePath(const char* path, char* out) {
       ++at;
     const char* name = path + at;
     while (path[at] != '\0' && !IsSeparatorByte(path[at]))
-      ++at;
+      at += CharacterLength(path + at);
     size_t nameLength = size_t(path + at - name);
     if (nameLength == 0 || (nameLength == 1 && name[0] == '.')) continue;
     if (nameLength == 2 && name[0] == '.' && name[1] == '.') {  // back to the separator before
-      while (length > rootLength && out[length - 1] != kSeparator)
-        --length;
-      if (length > rootLength) --length;
+      out[length] = '\0';
+      const char* before = FindLastCharacter(out + rootLength, kSeparator);
+      length = before ? size_t(before - out) : rootLength;
       continue;
     }
     TrimName(name, &nameLength, path[at] == '\0');

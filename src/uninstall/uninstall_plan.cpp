@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "folders/code_page.h"
 #include "install/install_text.h"
 
 namespace {
@@ -18,31 +19,48 @@ const char* const kProductKeys[2] = {kUninstallKeyPath, kSettingsKeyPath};
 const RegistryRoot kProductRoots[2] = {kLocalMachine, kCurrentUser};
 
 bool LiesDirectlyIn(const char* path, const char* folder) {
-  return IsInsideFolder(path, folder) && !std::strchr(path + std::strlen(folder) + 1, kSeparator);
+  return IsInsideFolder(path, folder) && !FindCharacter(path + std::strlen(folder) + 1, kSeparator);
 }
 
 int CountSeparators(const char* path) {
   int count = 0;
-  for (; *path; ++path)
+  for (; *path; path += CharacterLength(path))
     if (*path == kSeparator) ++count;
   return count;
 }
 
+// A separator first, last or doubled in the key path `path`.
+bool HasEmptyComponent(const char* path) {
+  bool afterSeparator = true;  // the start of the path counts as one
+  for (; *path; path += CharacterLength(path)) {
+    const bool separator = *path == kSeparator && CharacterLength(path) == 1;
+    if (separator && afterSeparator) return true;
+    afterSeparator = separator;
+  }
+  return afterSeparator;
+}
+
 struct LogLine {
   char text[kLogLineSize];
-  bool fits;   // false: longer than any line of the setup program; `text` is then empty
+  // False: longer than any line of the setup program, or holding a NUL byte, which none of its
+  // lines holds (zeros that a crash left at the end of the file, the next installation's first
+  // line after them); `text` is then empty.
+  bool fits;
   bool ended;  // a line end closed it
 };
 
 // Reads the line at *position and moves past it and every CR and LF after it (so empty lines
-// are passed over too). False at the end of the text or at a NUL byte.
+// are passed over too). False at the end of the text. A NUL byte is a byte of its line, so the
+// lines after it are read as usual. CR and LF end a line wherever they are: no double-byte code
+// page has them as the second byte of a character.
 bool ReadLogLine(const char* text, int length, int* position, LogLine* line) {
   const int start = *position;
-  if (start >= length || text[start] == '\0') return false;
+  if (start >= length) return false;
   int stop = start;
-  while (stop < length && text[stop] != '\0' && text[stop] != '\r' && text[stop] != '\n')
+  while (stop < length && text[stop] != '\r' && text[stop] != '\n')
     ++stop;
-  line->fits = stop - start < kLogLineSize;
+  line->fits =
+      stop - start < kLogLineSize && !std::memchr(text + start, '\0', size_t(stop - start));
   const int kept = line->fits ? stop - start : 0;
   std::memcpy(line->text, text + start, size_t(kept));
   line->text[kept] = '\0';
@@ -337,8 +355,8 @@ bool AddKeysTidying(UninstallPlan* plan, const LogPass& pass) {
 
 LogLineKind LogLineKindOf(const char* line) {
   const size_t length = std::strlen(line);
-  if (length >= 2 && line[0] == '[' && line[length - 1] == ']') return kRegistryLine;
-  if (length > 0 && line[length - 1] == kSeparator) return kFolderLine;
+  if (length >= 2 && line[0] == '[' && EndsWithCharacter(line, ']')) return kRegistryLine;
+  if (EndsWithCharacter(line, kSeparator)) return kFolderLine;
   return kFileLine;
 }
 
@@ -362,11 +380,9 @@ bool ParseRegistryLine(const char* line, RegistryName* name) {
     if (pathLength >= sizeof name->path) return false;
     std::memcpy(name->path, path, pathLength);
     name->path[pathLength] = '\0';
-    if (name->path[0] == kSeparator || name->path[pathLength - 1] == kSeparator ||
-        std::strstr(name->path, "\\\\"))
-      return false;
+    if (HasEmptyComponent(name->path)) return false;
     name->root = root;
-    const char* last = std::strrchr(name->path, kSeparator);
+    const char* last = FindLastCharacter(name->path, kSeparator);
     name->lastAt = last ? int(last - name->path) + 1 : 0;
     return true;
   }

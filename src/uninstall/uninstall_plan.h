@@ -108,8 +108,9 @@ struct UninstallPlan {
   // over, which then says nothing of what to remove.
   int taken;
   // Lines not acted on: outside the product's places or names, naming a path of 260 bytes or
-  // more, or the last line when it has no line end (the log was cut while it was written, so
-  // the line may name a shorter path, another file). Empty lines are not counted.
+  // more, holding a NUL byte, or the last line when it has no line end (the log was cut while it
+  // was written, so the line may name a shorter path, another file). Empty lines are not
+  // counted.
   int passedOver;
   // The log names the install folder itself, so an installation made it. It is removed at the
   // very end, when empty, after uninstall.exe and the log; neither of those two, nor the folder,
@@ -117,7 +118,7 @@ struct UninstallPlan {
   bool listsInstallFolder;
 };
 
-// Builds the plan from the log's text (`length` bytes; a NUL byte ends it): the lines in
+// Builds the plan from the log's text (`length` bytes, NUL bytes among them): the lines in
 // reverse order, each line that several installations wrote once (at its last place in the
 // log), but every file, folder or key after what lies inside it, so that a folder comes after
 // its contents even when a later installation logged them. After them, the uninstall key and
