@@ -21,6 +21,10 @@ bool IsLeadByte(char c) {
   return (leadBytes[byte / 32] >> (byte % 32)) & 1u;
 }
 
+size_t CharacterLength(const char* p) {
+  return IsLeadByte(p[0]) && p[1] != '\0' ? 2 : 1;
+}
+
 size_t WholeCharacters(const char* text, size_t length) {
   size_t at = 0;
   while (at < length && at + CharacterLength(text + at) <= length)

@@ -23,9 +23,7 @@ bool IsLeadByte(char c);
 
 // The bytes of the character at `p` (not the terminator): 2 for a lead byte followed by a byte
 // other than the terminator, else 1. A lead byte just before the terminator stands alone.
-inline size_t CharacterLength(const char* p) {
-  return IsLeadByte(p[0]) && p[1] != '\0' ? 2 : 1;
-}
+size_t CharacterLength(const char* p);
 
 // The length of the longest run of whole characters within the first `length` bytes of `text`
 // (a terminated text at least that long): where it may be cut without leaving half a character.
