@@ -145,8 +145,8 @@ class JapaneseUninstallRoundTrip : public UninstallRoundTrip {
     return ItemsAt(paths);
   }
 
-  // The lines of `state` that name `places` or what lies in them, ASCII case folded as Windows
-  // names them.
+  // The lines of `state` that name `places` or what lies in them, in lower case: the shell's
+  // spelling of a folder and the file system's may differ in case.
   static SystemState Within(const SystemState& state, const std::vector<std::wstring>& places) {
     SystemState within;
     for (std::wstring line : state) {
