@@ -36,9 +36,12 @@ if [ -n "${reinstall:-}" ]; then
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 >/dev/null
 fi
 
-# The Russian wizard runs Wine under a Russian locale, whose code page is Windows-1251.
-if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
-  sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >>/etc/locale.gen
-  locale-gen >/dev/null
-fi
+# The Russian suites run Wine under a Russian locale, whose code page is Windows-1251; the
+# Japanese ones under a Japanese locale, whose code page is 932 (double-byte).
+for locale in ru_RU ja_JP; do
+  if ! locale -a 2>/dev/null | grep -qix "$locale.utf8"; then
+    sed -i "s/^# *\($locale.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen || echo "$locale.UTF-8 UTF-8" >>/etc/locale.gen
+    locale-gen >/dev/null
+  fi
+done

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "folders/code_page.h"
 #include "lang/language.h"
 
 int ChooseLanguageIndex(const char* wanted, int count) {
@@ -17,7 +18,7 @@ bool PathBesideModule(char* path, size_t size, const char* modulePath, const cha
   if (size == 0) return false;
   path[0] = '\0';
   // A module path without a backslash has no folder part: the name stands alone.
-  const char* lastSeparator = std::strrchr(modulePath, '\\');
+  const char* lastSeparator = FindLastCharacter(modulePath, '\\');
   const size_t folderLength = lastSeparator ? size_t(lastSeparator - modulePath) + 1 : 0;
   const size_t nameLength = std::strlen(name);
   if (folderLength + nameLength + 1 > size) return false;

@@ -37,6 +37,8 @@
 
 #include "app/command_line.h"
 #include "app/dll_search_win32.h"
+#include "folders/code_page.h"
+#include "folders/code_page_win32.h"
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
 #include "install/install_text.h"
@@ -221,7 +223,7 @@ enum ChainState { kPlainChain, kChainGone, kChainLinked };
 ChainState HoldPlainFolders(const UninstallStep& step, HeldFolders* held) {
   char folder[kPathBufferSize];
   BoundedCopy(folder, step.path, sizeof folder);
-  for (int at = step.placeLength; folder[at] != '\0'; ++at) {
+  for (int at = step.placeLength; folder[at] != '\0'; at += int(CharacterLength(folder + at))) {
     if (at == step.placeLength || folder[at] != '\\') continue;  // the place's own separator
     folder[at] = '\0';
     // Listing access, because an open for attributes alone takes no part in sharing checks.
@@ -317,7 +319,7 @@ bool HoldsOnlyOwnFiles(const Places& places) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return true;
-  const char* programName = std::strrchr(places.program, '\\') + 1;
+  const char* programName = FindLastCharacter(places.program, '\\') + 1;
   bool onlyOwn = true;
   do {
     const char* name = found.cFileName;
@@ -493,6 +495,7 @@ int Uninstall(bool quiet) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearch();
+  UseSystemCodePage();
   UninstallOptions options;
   ReadUninstallOptions(SkipProgramName(GetCommandLineA()), &options);
   switch (options.mode) {

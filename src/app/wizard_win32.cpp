@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/pages_win32.h"
+#include "folders/code_page_win32.h"
 #include "folders/drive_selector_win32.h"
 #include "folders/folder_picker_win32.h"
 #include "folders/path_text.h"
@@ -137,6 +138,7 @@ void RunMessageLoop() {
 }  // namespace
 
 int RunSetup(HINSTANCE instance, const char* /*commandLineRest: there are no options*/) {
+  UseSystemCodePage();
   LocatePackages();
   if (!FindSetupLanguage()) {
     // There is no language to take a text from, and a setup that shows nothing would only be

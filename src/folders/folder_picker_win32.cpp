@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "folders/code_page.h"
 #include "folders/path_text.h"
 #include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
@@ -50,8 +51,7 @@ bool Append(char* buffer, const char* text) {
 }
 
 bool EndsWithSeparator(const char* text) {
-  const int length = lstrlenA(text);
-  return length > 0 && text[length - 1] == '\\';
+  return EndsWithCharacter(text, '\\');  // not the second byte of a character such as 表
 }
 
 // Joins `folder`, a separator unless it ends with one, and `name`; false when it does not fit.

@@ -1,11 +1,13 @@
 // Path component arithmetic and the bounded copy: platform-neutral text functions.
 //
-// A path is a NUL-terminated byte string of at most 259 bytes; `\` separates components.
-// Component 0 is the root with its separator (C:\, or \\server\share\ for a UNC path);
-// component k is the k-th name after it. Every destination is a caller's 260-byte buffer, and no
-// function writes more than kPathBufferSize bytes into it, whatever the input length: a result
-// that would be longer than 259 bytes is cut to its first 259 bytes (258 and the separator for a
-// component 0). Reading stops at the path's terminator, so over-long input is safe, only cut.
+// A path is a NUL-terminated byte string of at most 259 bytes in the system code page; a `\`
+// that is a character of its own separates components, never the second byte of a double-byte
+// character (folders/code_page.h). Component 0 is the root with its separator (C:\, or
+// \\server\share\ for a UNC path); component k is the k-th name after it. Every destination is a
+// caller's 260-byte buffer, and no function writes more than kPathBufferSize bytes into it,
+// whatever the input length: a result that would be longer than 259 bytes is cut to the whole
+// characters of its first 259 bytes (258 and the separator for a component 0). Reading stops at
+// the path's terminator, so over-long input is safe, only cut.
 #pragma once
 
 #include <cstddef>

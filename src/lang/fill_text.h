@@ -8,8 +8,9 @@
 
 // Writes `format` into `out` with each "%s", in order, replaced by the next of the `count`
 // texts (an empty text once they run out); every other byte, a lone "%" included, is copied as
-// it stands. Writes at most size - 1 bytes and always terminates (for size > 0). Returns the
-// length of the whole result, so a value of `size` or more means the result was cut.
+// it stands. Writes at most size - 1 bytes, cut after a whole character of the system code page,
+// and always terminates (for size > 0). Returns the length of the whole result, so a value of
+// `size` or more means the result was cut.
 size_t FillTextSlots(char* out, size_t size, const char* format, const char* const* texts,
                      int count);
 

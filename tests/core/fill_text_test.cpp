@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "core/code_pages.h"
 #include "folders/path_text.h"
 #include "lang/fill_text.h"
 
@@ -51,6 +52,12 @@ TEST(FillTextSlots, CutsLongResultsAndSaysSo) {
   char summary[512];
   EXPECT_EQ(FillTextSlots(summary, sizeof summary, "'%s'", large, 1), 602u);
   EXPECT_EQ(std::strlen(summary), 511u);
+  const char* const folder[] = {"D:\\\x95\x5C"};  // D:\表 in code page 932
+  const CodePageScope codePage(932);
+  EXPECT_EQ(FillTextSlots(out, 6, "%s", folder, 1), 5u);
+  EXPECT_STREQ(out, "D:\\\x95\x5C");
+  EXPECT_EQ(FillTextSlots(out, 5, "%s", folder, 1), 5u);
+  EXPECT_STREQ(out, "D:\\") << "not half of 表";
 }
 
 TEST(SkipProgramName, LeavesTheRestOfTheCommandLine) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/code_pages.h"
 #include "folders/path_text.h"
 
 namespace {
@@ -25,6 +26,7 @@ struct ComponentRow {
   int k;
   const char* prefix;  // nullptr: PathPrefix is not defined for this k
   const char* component;
+  int codePage = 1252;
 };
 
 const ComponentRow kComponentRows[] = {
@@ -65,11 +67,24 @@ const ComponentRow kComponentRows[] = {
     {"\\\\server", 0, "\\\\server", "\\\\server\\"},
     // Below 4 bytes a path is not taken as UNC: only the first separator counts for the root.
     {"\\\\x", 0, "\\", "\\"},
+    // D:\表\ソ in code page 932, both ending in the byte of "\": single-byte, four separators.
+    {"D:\\\x95\x5C\\\x83\x5C", 1, "D:\\\x95\x5C", "\x95\x5C", 932},
+    {"D:\\\x95\x5C\\\x83\x5C", 2, "D:\\\x95\x5C\\\x83\x5C", "\x83\x5C", 932},
+    {"D:\\\x95\x5C\\\x83\x5C\\", 2, "D:\\\x95\x5C\\\x83\x5C", "\x83\x5C", 932},
+    {"D:\\\x95\x5C\\\x83\x5C", 1, "D:\\\x95", "\x95", 1252},
+    {"\x83\x5C", 0, "\x83\x5C", "\x83\x5C\\", 932},
+    {"\x83\x5C", -1, nullptr, "\x83\x5C", 932},
+    {"C:\\\x81\x5C\\x", 1, "C:\\\x81\x5C", "\x81\x5C", 936},
+    {"\\\\s\xB0\x5C\\share\\d", 0, "\\\\s\xB0\x5C\\share\\", "\\\\s\xB0\x5C\\share\\", 949},
+    {"\\\\s\xB0\x5C\\share\\d", 1, "\\\\s\xB0\x5C\\share\\d", "d", 949},
+    {"C:\\\xA5\x5C\\\xB3\x5C", 2, "C:\\\xA5\x5C\\\xB3\x5C", "\xB3\x5C", 950},
 };
 
 TEST(PathTextTest, PrefixesAndComponents) {
   for (const ComponentRow& row : kComponentRows) {
-    SCOPED_TRACE(testing::Message() << "path \"" << row.path << "\" k " << row.k);
+    SCOPED_TRACE(testing::Message()
+                 << "path \"" << row.path << "\" k " << row.k << " code page " << row.codePage);
+    const CodePageScope codePage(row.codePage);
     char dst[kPathBufferSize];
     if (row.prefix) {
       EXPECT_EQ(PathPrefix(row.path, row.k, dst), dst);
@@ -83,6 +98,7 @@ TEST(PathTextTest, PrefixesAndComponents) {
 struct LastIndexRow {
   const char* path;
   int last;
+  int codePage = 1252;
 };
 
 const LastIndexRow kLastIndexRows[] = {
@@ -104,10 +120,15 @@ const LastIndexRow kLastIndexRows[] = {
     {"\\\\server\\share\\", 0},
     {"\\\\server", -1},
     {"\\\\", -2},
+    {"D:\\\x95\x5C\\\x83\x5C", 2, 932},
+    {"D:\\\x83\x5C", 1, 932},
+    {"D:\\\x83\x5C\\", 1, 932},
+    {"D:\\\x95\x5C\\\x83\x5C", 3, 1252},
 };
 
 TEST(PathTextTest, LastComponentIndex) {
   for (const LastIndexRow& row : kLastIndexRows) {
+    const CodePageScope codePage(row.codePage);
     EXPECT_EQ(LastComponentIndex(row.path), row.last) << "path \"" << row.path << "\"";
   }
 }
@@ -163,6 +184,18 @@ TEST(PathTextTest, OverLongPathsStayInTheirBuffer) {
   EXPECT_STREQ(PathComponent(paths[2].c_str(), 0, dst),
                paths[2].substr(0, 258).append("\\").c_str());
   EXPECT_STREQ(PathComponent(paths[4].c_str(), 0, dst), (std::string(258, 'q') + "\\").c_str());
+
+  // A cut never leaves half a character of 表 (0x95 0x5C), whose lead byte would take the
+  // separator after it for its second byte.
+  const CodePageScope codePage(932);
+  std::string kanji;
+  for (int i = 0; i < 30; ++i)
+    kanji += "\x95\x5C";
+  const std::string name = "C:\\" + std::string(255, 'a') + kanji;
+  EXPECT_STREQ(PathPrefix(name.c_str(), 1, dst), name.substr(0, 258).c_str());
+  EXPECT_STREQ(PathComponent(name.c_str(), 1, dst), name.substr(3, 259).c_str());
+  const std::string server = "\\\\" + std::string(255, 's') + kanji + "\\share";
+  EXPECT_STREQ(PathComponent(server.c_str(), 0, dst), server.substr(0, 257).append("\\").c_str());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "core/code_pages.h"
 #include "core/system_path.h"
 #include "install/install_text.h"
 #include "uninstall/uninstall_plan.h"
@@ -217,7 +218,12 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
       {"a file elsewhere", "C:\\Windows\\system32\\kernel32.dll\r\n" + a, {fileA}, 1},
       {"cut in a line", a + kQ + "\\quintaxel.e", {fileA}, 1},
       {"cut in a folder line", a + kQ + "\\help", {fileA}, 1},
-      {"a NUL ends the log", a + std::string(1, '\0') + "C:\\x.txt\r\n", {fileA}, 0},
+      // A crash can leave zeros at the end of the log; the next installation writes after them.
+      {"NUL bytes in lines",
+       a + std::string(8, '\0') + kQ + "\\install.log\r\n" + kQ + "\\new.txt" +
+           std::string(1, '\0') + "x\r\n" + kQ + "\\quintaxel.exe\r\n" + std::string(4, '\0'),
+       {"file " + kQ + "\\quintaxel.exe", fileA},
+       3},
       {"a line longer than any of the setup's", kQ + "\\" + std::string(600, 'x') + "\r\n", {}, 1},
       {"a folder above the install folder", "C:\\Program Files\\\r\n", {}, 1},
       {"climbing out",
@@ -326,13 +332,37 @@ TEST(UninstallPlan, UndoesInstallationsIntoOddlySpelledFolders) {
   EXPECT_EQ(dotted.places, places);
 }
 
+// An installation into folders whose names end in a character whose second byte is that of "\"
+// (表 in 932): the plan names exactly the folders and files that the setup program logged.
+TEST(UninstallPlan, UndoesInstallationsIntoDoubleByteFolders) {
+  const Plan plain = BuildPlan(InstallationLog(true, kShortcuts.c_str(), "Quintaxel"));
+  const struct {
+    int codePage;
+    const char* character;
+  } rows[] = {{932, "\x95\x5C"}, {936, "\x81\x5C"}, {949, "\xB0\x5C"}, {950, "\xA5\x5C"}};
+  for (const auto& row : rows) {
+    const CodePageScope codePage(row.codePage);
+    const std::string folder = std::string("D:\\") + row.character + "\\Quintaxel";
+    const std::string shortcuts = kPrograms + "\\" + row.character;
+    const Plan plan =
+        BuildPlan(InstallationLog(true, shortcuts.c_str(), "Quintaxel", folder), folder);
+    std::vector<std::string> expected = plain.steps;
+    for (std::string& step : expected)
+      for (const auto& [from, to] : {std::make_pair(kShortcuts, shortcuts), {kQ, folder}})
+        if (step.find(from) != std::string::npos) step.replace(step.find(from), from.size(), to);
+    EXPECT_EQ(plan.steps, expected) << row.codePage;
+    EXPECT_EQ(plan.passedOver, 0) << row.codePage;
+    EXPECT_TRUE(plan.listsInstallFolder) << row.codePage;
+  }
+}
+
 // Each spelling, what NormalizePath makes of it ("" when it refuses it), and whether the
 // spelling itself is plain. Under Wine, GetFullPathNameA must agree with NormalizePath.
 TEST(UninstallPaths, NormalisedAsWindowsDoesAndPlainPathsOnly) {
   const struct {
-    const char* path;
-    const char* normalized;
+    std::string path, normalized;
     bool plain;
+    int codePage = 1252;
   } rows[] = {
       {"C:\\Program Files\\Quintaxel", "C:\\Program Files\\Quintaxel", true},
       {"d:\\a\\b.txt", "d:\\a\\b.txt", true},
@@ -370,13 +400,29 @@ TEST(UninstallPaths, NormalisedAsWindowsDoesAndPlainPathsOnly) {
       {"a\\b", "", false},
       {"1:\\a", "", false},
       {"", "", false},
+      // D:\一覧表\Quintaxel and ソ in code page 932: 表 and ソ end in the byte of "\".
+      {"D:\\\x88\xEA\x97\x97\x95\x5C\\Quintaxel", "D:\\\x88\xEA\x97\x97\x95\x5C\\Quintaxel", true,
+       932},
+      {"D:\\\x95\x5C\\Quintaxel", "D:\\\x95\\Quintaxel", false, 1252},
+      {"D:\\\x95\x5C\\\\a\\..\\\x83\x5C.", "D:\\\x95\x5C\\\x83\x5C", false, 932},
+      {"D:\\\x95\x5C.\\\x83\x5C", "D:\\\x95\x5C\\\x83\x5C", false, 932},
+      {"D:\\\x95\x5C\\..", "D:", false, 932},
+      {"D:\\a\\\x83", "D:\\a\\\x83", false, 932},    // a lead byte alone
+      {"D:\\\x83/\\a", "D:\\\x83/\\a", false, 932},  // "/" as a second byte
+      {"\\\\s\x81\x5C\\share\\x", "\\\\s\x81\x5C\\share\\x", true, 936},
+      {"C:\\\xB0\x5C\\x", "C:\\\xB0\x5C\\x", true, 949},
+      {"C:\\" + std::string(254, 'a') + "\xA5\x5C", "C:\\" + std::string(254, 'a') + "\xA5\x5C",
+       true, 950},
+      {"C:\\" + std::string(255, 'a') + "\xA5", "C:\\" + std::string(255, 'a') + "\xA5", false,
+       950},
   };
   for (const auto& row : rows) {
+    const CodePageScope codePage(row.codePage);
     char normalized[kPathBufferSize], full[kPathBufferSize];
-    if (!NormalizePath(row.path, normalized)) normalized[0] = '\0';
-    EXPECT_STREQ(normalized, row.normalized) << row.path;
-    EXPECT_EQ(IsPlainPath(row.path), row.plain) << row.path;
-    if (normalized[0] && SystemFullPath(row.path, full)) {
+    if (!NormalizePath(row.path.c_str(), normalized)) normalized[0] = '\0';
+    EXPECT_EQ(normalized, row.normalized) << row.path;
+    EXPECT_EQ(IsPlainPath(row.path.c_str()), row.plain) << row.path;
+    if (row.codePage == 1252 && normalized[0] && SystemFullPath(row.path.c_str(), full)) {
       EXPECT_STREQ(normalized, full) << row.path << " as Windows opens it";
     }
   }
@@ -389,6 +435,10 @@ TEST(UninstallPaths, NormalisedAsWindowsDoesAndPlainPathsOnly) {
   EXPECT_FALSE(IsInsideFolder("C:\\a.txt", "C:\\")) << "a root holds nothing";
   // Only ASCII letters are folded: other code pages' letters compare as they are.
   EXPECT_FALSE(IsInsideFolder("C:\\\xCF\\x", "C:\\\xEF"));
+  // Nor the second byte of a character: 0x83 0x41 and 0x83 0x61 are two characters in 932.
+  const CodePageScope codePage(932);
+  EXPECT_FALSE(IsInsideFolder("C:\\\x83\x41\\x", "C:\\\x83\x61"));
+  EXPECT_TRUE(IsInsideFolder("C:\\\x95\x5C\\x", "c:\\\x95\x5C"));
 }
 
 TEST(UninstallRegistry, LinesIntoRootKeyAndName) {

@@ -3,163 +3,197 @@
 // the product's names (the build's own list), as Windows would open its path, and every registry
 // step must lie under the two keys the setup program writes.
 //
-// Input: the install folder, the desktop folder and a shortcut folder, each ended by a NUL byte,
-// then the log. The shortcut folder is logged at the start, where the setup program logs one
-// (after a registry line); the log may name more.
-#include <cctype>
+// Input: a byte that picks the code page (single-byte, 932, 936, 949 or 950), the install folder,
+// the desktop folder and a shortcut folder, each ended by a NUL byte, then the log. The shortcut
+// folder is logged at the start, where the setup program logs one (after a registry line); the
+// log may name more. The oracle reads every text as characters of that code page: a lead byte
+// and the byte after it are one unit of its own.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/code_pages.h"
 #include "install/install_text.h"
 #include "uninstall/uninstall_plan.h"
 
 namespace {
 
-char LowerByte(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+// A text as characters: a single byte as itself, a lead byte and the byte after it as one unit
+// above 0xFF. A lead byte at the end stays alone.
+using Text = std::u16string;
+
+Text Units(const std::string& bytes) {
+  Text text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    if (IsLeadByte(bytes[i]) && i + 1 < bytes.size())
+      text += char16_t(byte << 8 | static_cast<unsigned char>(bytes[++i]));
+    else
+      text += char16_t(byte);
+  }
+  return text;
 }
 
-// The first `length` bytes of `a` and `b` are the same, ASCII letters folded.
-bool SameBytes(const char* a, const char* b, size_t length) {
+char16_t LowerUnit(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+}
+
+// The first `length` units of `a` and `b` are the same, ASCII letters folded.
+bool SameUnits(const char16_t* a, const char16_t* b, size_t length) {
   for (size_t i = 0; i < length; ++i)
-    if (LowerByte(a[i]) != LowerByte(b[i])) return false;
+    if (LowerUnit(a[i]) != LowerUnit(b[i])) return false;
   return true;
 }
 
-bool Same(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && SameBytes(a.data(), b.data(), a.size());
+bool Same(const Text& a, const Text& b) {
+  return a.size() == b.size() && SameUnits(a.data(), b.data(), a.size());
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    c = LowerByte(c);
+Text Lower(Text text) {
+  for (char16_t& c : text)
+    c = LowerUnit(c);
   return text;
+}
+
+bool IsLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// A unit that no plain name holds: a control byte, one of / : * ? " < > |, a lead byte alone.
+bool IsRefused(char16_t c) {
+  return c < 32 || (c < 0x80 && std::strchr("/:*?\"<>|", char(c))) ||
+         (c <= 0xFF && IsLeadByte(char(c)));
 }
 
 // The oracle's reading of an absolute path as Windows opens it: separators either way and
 // repeated, "." and "..", trailing dots and spaces. "" when it is not absolute or not plain.
-std::string OraclePath(const std::string& spelled) {
-  std::string text = spelled;
-  for (char& c : text)
-    if (c == '/') c = '\\';
-  std::string root;
+Text OraclePath(const Text& spelled) {
+  Text text = spelled;
+  for (char16_t& c : text)
+    if (c == u'/') c = u'\\';
+  Text root;
   size_t rest;
-  if (text.size() >= 3 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':' &&
-      text[2] == '\\') {
+  if (text.size() >= 3 && IsLetter(text[0]) && text[1] == u':' && text[2] == u'\\') {
     root = text.substr(0, 2);
     rest = 3;
-  } else if (text.compare(0, 2, "\\\\") == 0) {
-    const size_t server = text.find('\\', 2);
-    if (server == std::string::npos) return "";
-    const size_t share = text.find('\\', server + 1);
+  } else if (text.compare(0, 2, u"\\\\") == 0) {
+    const size_t server = text.find(u'\\', 2);
+    if (server == Text::npos) return u"";
+    const size_t share = text.find(u'\\', server + 1);
     root = text.substr(0, share);
-    rest = share == std::string::npos ? text.size() : share + 1;
-    for (const std::string& name : {text.substr(2, server - 2), root.substr(server + 1)})
-      if (name.empty() || name.find_first_of("?*:<>|\"") != std::string::npos ||
-          name.back() == '.' || name.back() == ' ')
-        return "";
+    rest = share == Text::npos ? text.size() : share + 1;
+    for (const Text& name : {text.substr(2, server - 2), root.substr(server + 1)})
+      if (name.empty() || name.find_first_of(u"?*:<>|\"") != Text::npos || name.back() == u'.' ||
+          name.back() == u' ')
+        return u"";
   } else {
-    return "";
+    return u"";
   }
-  std::vector<std::string> parts(1);
+  std::vector<Text> parts(1);
   for (size_t i = rest; i < text.size(); ++i) {
-    if (text[i] == '\\')
+    if (text[i] == u'\\')
       parts.emplace_back();
     else
       parts.back() += text[i];
   }
-  std::vector<std::string> names;
+  std::vector<Text> names;
   for (size_t i = 0; i < parts.size(); ++i) {
-    std::string name = parts[i];
-    if (name == "." || name.empty()) continue;
-    if (name == "..") {
+    Text name = parts[i];
+    if (name == u"." || name.empty()) continue;
+    if (name == u"..") {
       if (!names.empty()) names.pop_back();
       continue;
     }
     if (i + 1 == parts.size()) {
-      name.erase(name.find_last_not_of(". ") + 1);
-    } else if (name.back() == '.') {
+      name.erase(name.find_last_not_of(u". ") + 1);
+    } else if (name.back() == u'.') {
       name.pop_back();
     }
     if (!name.empty()) names.push_back(name);
   }
-  if (names.empty()) return "";
-  std::string path = root;
-  for (const std::string& name : names) {
-    for (const char c : name)
-      if (static_cast<unsigned char>(c) < 32 || std::strchr("/:*?\"<>|", c)) return "";
-    if (name.back() == '.' || name.back() == ' ') return "";
-    path += "\\" + name;
+  if (names.empty()) return u"";
+  Text path = root;
+  for (const Text& name : names) {
+    for (const char16_t c : name)
+      if (IsRefused(c)) return u"";
+    if (name.back() == u'.' || name.back() == u' ') return u"";
+    path += u"\\" + name;
   }
-  return path.size() < kPathBufferSize ? path : "";
+  size_t bytes = 0;
+  for (const char16_t c : path)
+    bytes += c > 0xFF ? 2 : 1;
+  return bytes < kPathBufferSize ? path : u"";
 }
 
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& candidate : names)
+bool Contains(const std::vector<Text>& names, const Text& name) {
+  for (const Text& candidate : names)
     if (Same(candidate, name)) return true;
   return false;
 }
 
-std::vector<std::string> List(const char* const* names, int count) {
-  return std::vector<std::string>(names, names + count);
+std::vector<Text> List(const char* const* names, int count) {
+  std::vector<Text> list;
+  for (int i = 0; i < count; ++i)
+    list.push_back(Units(names[i]));
+  return list;
 }
 
 struct Oracle {
-  std::string installFolder, desktop;
-  std::vector<std::string> loggedFolders;  // every folder line of the log: a superset
-  std::vector<std::string> files, shortcuts, desktopShortcuts, entryFolders;
+  Text installFolder, desktop;
+  std::vector<Text> loggedFolders;  // every folder line of the log: a superset
+  std::vector<Text> files, shortcuts, desktopShortcuts, entryFolders;
 };
 
 // `path` is `folder`, a backslash and `name`.
-bool IsIn(const std::string& path, const std::string& folder, const std::string& name) {
+bool IsIn(const Text& path, const Text& folder, const Text& name) {
   const size_t at = folder.size();
-  return !folder.empty() && path.size() == at + 1 + name.size() && path[at] == '\\' &&
-         SameBytes(path.data(), folder.data(), at) &&
-         SameBytes(path.data() + at + 1, name.data(), name.size());
+  return !folder.empty() && path.size() == at + 1 + name.size() && path[at] == u'\\' &&
+         SameUnits(path.data(), folder.data(), at) &&
+         SameUnits(path.data() + at + 1, name.data(), name.size());
 }
 
-bool IsDirectlyIn(const std::string& path, const std::string& folder,
-                  const std::vector<std::string>& names) {
-  for (const std::string& name : names)
+bool IsDirectlyIn(const Text& path, const Text& folder, const std::vector<Text>& names) {
+  for (const Text& name : names)
     if (IsIn(path, folder, name)) return true;
   return false;
 }
 
-bool IsAllowedFile(const Oracle& oracle, const std::string& path) {
+bool IsAllowedFile(const Oracle& oracle, const Text& path) {
   if (IsDirectlyIn(path, oracle.installFolder, oracle.files)) return true;
   if (IsDirectlyIn(path, oracle.desktop, oracle.desktopShortcuts)) return true;
-  for (const std::string& folder : oracle.loggedFolders)
+  for (const Text& folder : oracle.loggedFolders)
     if (IsDirectlyIn(path, folder, oracle.shortcuts)) return true;
   return false;
 }
 
-bool IsAllowedFolder(const Oracle& oracle, const std::string& path) {
+bool IsAllowedFolder(const Oracle& oracle, const Text& path) {
   return IsDirectlyIn(path, oracle.installFolder, oracle.entryFolders) ||
          Contains(oracle.loggedFolders, path);
 }
 
-// The place a step names lies at its start, and is one of the allowed places.
+// The place a step names lies at its start, ends at a character, and is one of the allowed
+// places.
 bool IsAllowedPlace(const Oracle& oracle, const UninstallStep& step) {
   const std::string path = step.path;
   if (step.placeLength <= 0 || size_t(step.placeLength) > path.size()) return false;
-  if (size_t(step.placeLength) < path.size() && path[size_t(step.placeLength)] != '\\')
-    return false;
-  const std::string place = path.substr(0, size_t(step.placeLength));
+  const Text place = Units(path.substr(0, size_t(step.placeLength)));
+  const Text whole = Units(path);
+  if (whole.compare(0, place.size(), place) != 0) return false;  // cut inside a character
+  if (place.size() < whole.size() && whole[place.size()] != u'\\') return false;
   return Same(place, oracle.installFolder) || Same(place, oracle.desktop) ||
          Contains(oracle.loggedFolders, place);
 }
 
 bool IsProductKey(const UninstallStep& step) {
-  const std::string path = Lower(step.path);
-  const std::string settings = Lower(kSettingsKeyPath), uninstall = Lower(kUninstallKeyPath);
-  const auto atOrBelow = [&](const std::string& key) {
-    return path == key || path.compare(0, key.size() + 1, key + "\\") == 0;
+  const Text path = Lower(Units(step.path));
+  const Text settings = Lower(Units(kSettingsKeyPath)), uninstall = Lower(Units(kUninstallKeyPath));
+  const auto atOrBelow = [&](const Text& key) {
+    return path == key || path.compare(0, key.size() + 1, key + u"\\") == 0;
   };
   if (step.root == kLocalMachine) return atOrBelow(uninstall);
-  return atOrBelow(settings) || path == "software\\vorlen software";
+  return atOrBelow(settings) || path == u"software\\vorlen software";
 }
 
 void Check(bool holds) {
@@ -174,12 +208,13 @@ void CheckStep(const Oracle& oracle, const UninstallStep& step) {
       Check(IsProductKey(step));
       return;
     case kDeleteFile:
-    case kRemoveFolder:
-      Check(OraclePath(step.path) == step.path);  // acted on as Windows opens it
-      Check(step.kind == kDeleteFile ? IsAllowedFile(oracle, step.path)
-                                     : IsAllowedFolder(oracle, step.path));
+    case kRemoveFolder: {
+      const Text path = Units(step.path);
+      Check(OraclePath(path) == path);  // acted on as Windows opens it
+      Check(step.kind == kDeleteFile ? IsAllowedFile(oracle, path) : IsAllowedFolder(oracle, path));
       Check(IsAllowedPlace(oracle, step));
       return;
+    }
   }
   Check(false);
 }
@@ -196,22 +231,22 @@ std::string TakeField(const uint8_t** data, size_t* size) {
 
 Oracle MakeOracle(const std::string& install, const std::string& desktop, const std::string& log) {
   Oracle oracle;
-  oracle.installFolder = OraclePath(install);
-  oracle.desktop = OraclePath(desktop);
+  oracle.installFolder = OraclePath(Units(install));
+  oracle.desktop = OraclePath(Units(desktop));
   const ProductNames& names = kProductNames;
   oracle.files = List(names.files, names.fileCount);
   oracle.shortcuts = List(names.shortcuts, names.shortcutCount);
   oracle.desktopShortcuts = List(names.desktopShortcuts, names.desktopShortcutCount);
-  for (const std::string& file : oracle.files)
-    for (size_t at = file.find('\\'); at != std::string::npos; at = file.find('\\', at + 1))
+  for (const Text& file : oracle.files)
+    for (size_t at = file.find(u'\\'); at != Text::npos; at = file.find(u'\\', at + 1))
       oracle.entryFolders.push_back(file.substr(0, at));
   size_t start = 0;
   while (start < log.size()) {
     size_t end = log.find_first_of("\r\n", start);
     if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(start, end - start);
-    if (!line.empty() && line.back() == '\\') {
-      const std::string folder = OraclePath(line.substr(0, line.size() - 1));
+    const Text line = Units(log.substr(start, end - start));
+    if (!line.empty() && line.back() == u'\\') {
+      const Text folder = OraclePath(line.substr(0, line.size() - 1));
       if (!folder.empty()) oracle.loggedFolders.push_back(folder);
     }
     start = end + 1;
@@ -222,14 +257,17 @@ Oracle MakeOracle(const std::string& install, const std::string& desktop, const 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const int codePages[] = {1252, 932, 936, 949, 950};
+  UseCodePage(codePages[data[0] % 5]);
+  ++data;
+  --size;
   const std::string install = TakeField(&data, &size);
   const std::string desktop = TakeField(&data, &size);
   const std::string shortcutFolder = TakeField(&data, &size);
   std::string log = std::string("[HKEY_CURRENT_USER\\") + kSettingsKeyPath + "\\width]\r\n" +
                     shortcutFolder + "\\\r\n" +
                     std::string(reinterpret_cast<const char*>(data), size);
-  const size_t nul = log.find('\0');  // the plan reads the log up to a NUL byte
-  if (nul != std::string::npos) log.resize(nul);
 
   const std::string program = install + "\\uninstall.exe", logPath = install + "\\install.log";
   const char* const kept[] = {desktop.c_str()};

@@ -10,6 +10,7 @@ namespace {
 using wizard::Narrow;
 
 constexpr UINT kCyrillic = 1251;
+constexpr UINT kJapanese = 932;
 
 class UninstallRoundTrip : public UninstallGroup {
  protected:
@@ -111,6 +112,80 @@ class RussianUninstallRoundTrip : public UninstallRoundTrip {
 
 TEST_F(RussianUninstallRoundTrip, UndoesARussianInstallationAskingInRussian) {
   RoundTripWithUsersFiles(true);
+}
+
+// Under LC_ALL=ja_JP.UTF-8 only (code page 932), where 表 and ソ are 0x95 0x5C and 0x83 0x5C: the
+// second byte of each is that of a backslash.
+class JapaneseUninstallRoundTrip : public UninstallRoundTrip {
+ protected:
+  void SetUp() override {
+    if (GetACP() != kJapanese)
+      GTEST_SKIP() << "code page " << GetACP() << ", not 932: run under LC_ALL=ja_JP.UTF-8";
+  }
+
+  // The files and folders that the log's lines name, as they are now.
+  static SystemState LoggedItems(const std::wstring& log) {
+    std::string text;
+    HANDLE file =
+        CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buffer[4096];
+    DWORD got = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) &&
+           got > 0)
+      text.append(buffer, got);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    std::vector<std::wstring> paths;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      std::string line = text.substr(start, end - start);
+      if (line.empty() || line[0] == '[') continue;  // a registry line
+      if (line.back() == '\\') line.pop_back();      // a folder line: no file name here ends in 表
+      paths.push_back(wizard::Widen(line, kJapanese));
+    }
+    return ItemsAt(paths);
+  }
+
+  // The lines of `state` that name `places` or what lies in them, in lower case: the shell's
+  // spelling of a folder and the file system's may differ in case.
+  static SystemState Within(const SystemState& state, const std::vector<std::wstring>& places) {
+    SystemState within;
+    for (std::wstring line : state) {
+      CharLowerBuffW(&line[0], DWORD(line.size()));
+      for (std::wstring place : places) {
+        CharLowerBuffW(&place[0], DWORD(place.size()));
+        if (line.rfind(L"file " + place, 0) == 0 || line.rfind(L"folder " + place, 0) == 0)
+          within.insert(line);
+      }
+    }
+    return within;
+  }
+};
+
+TEST_F(JapaneseUninstallRoundTrip, UndoesAnInstallationIntoFoldersNamedWithSuchCharacters) {
+  const std::wstring picked = L"qx\u8868";    // qx表
+  const std::wstring leaf = L"\u30BD\u8868";  // ソ表
+  CreateDirectoryW((L"C:\\" + picked).c_str(), nullptr);
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install(false, picked.c_str(), leaf.c_str(), leaf.c_str()));
+  EXPECT_EQ(installation_.folder, L"C:\\" + picked + L"\\" + leaf);
+  const std::wstring& shortcuts = installation_.shortcutFolder;
+  EXPECT_EQ(shortcuts.substr(shortcuts.rfind(L'\\')), L"\\" + leaf);
+
+  // The log names exactly the files and folders that were made in the product's places.
+  SystemState made;
+  for (const std::wstring& line : TakeSystemState())
+    if (!before.count(line)) made.insert(line);
+  const std::vector<std::wstring> places = {installation_.folder, shortcuts,
+                                            installation_.desktopLink};
+  made = Within(made, places);
+  EXPECT_TRUE(made.size() > 10) << Differences({}, made);
+  EXPECT_EQ(Differences(made, Within(LoggedItems(installation_.log()), places)), "");
+
+  UninstallerRun run;
+  EXPECT_EQ(UninstallQuietly(&run), kRemovedAll);
+  ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
+  EXPECT_EQ(Differences(before, TakeSystemState()), "");
+  RemoveDirectoryW((L"C:\\" + picked).c_str());
 }
 
 }  // namespace

@@ -321,6 +321,18 @@ std::wstring FullPath(const std::wstring& path) {
   return ::testing::AssertionSuccess();
 }
 
+// On page 4: `leaf` typed as the leaf name of the shortcut folder, in the folder the list shows.
+::testing::AssertionResult ChooseShortcutFolder(wizard::Wizard* wizard, HWND list, HWND edit,
+                                                const wchar_t* leaf) {
+  const std::wstring shown = wizard::Text(edit);
+  const std::wstring composed = shown.substr(0, shown.rfind(L'\\') + 1) + leaf;
+  wizard->SetEditText(edit, leaf);
+  wizard->ClickListEntry(list, int(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+  if (!WaitUntil([&] { return wizard::Text(edit) == composed; }))
+    return ::testing::AssertionFailure() << "the edit shows " << Narrow(wizard::Text(edit));
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 bool StartHostCommand(const char* program, const std::vector<std::string>& arguments) {
@@ -349,7 +361,8 @@ std::string UnixPath(const std::wstring& path) {
 }
 
 ::testing::AssertionResult UninstallGroup::Install(bool russian, const wchar_t* picked,
-                                                   const wchar_t* leaf) {
+                                                   const wchar_t* leaf,
+                                                   const wchar_t* shortcutLeaf) {
   StartWizard();
   if (!wizard_) return ::testing::AssertionFailure() << "the wizard did not start: " << startError_;
   if (russian) {
@@ -367,6 +380,9 @@ std::string UnixPath(const std::wstring& path) {
     moved = ChooseInstallFolder(wizard_.get(), Control(wizard::kInstallListId),
                                 Control(wizard::kInstallEditId), picked, leaf);
   if (moved) moved = GoToPage(4);
+  if (moved && shortcutLeaf)
+    moved = ChooseShortcutFolder(wizard_.get(), Control(wizard::kShortcutListId),
+                                 Control(wizard::kShortcutEditId), shortcutLeaf);
   if (!moved) return moved;
   if (!wizard::IsChecked(Control(wizard::kCreateShortcutsId)) ||
       !wizard::IsChecked(Control(wizard::kDesktopShortcutId)))

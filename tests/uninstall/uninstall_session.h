@@ -100,8 +100,10 @@ class UninstallGroup : public wizard::WizardGroup {
   // finishes without starting the product. With `picked`, the install folder is chosen as a
   // user would: the folder `picked` of the drive's root clicked in the folder list, and `leaf`
   // typed as the leaf name. `installation_.folder` is then that folder as Windows names it.
+  // With `shortcutLeaf`, that is typed as the shortcut folder's leaf name on page 4.
   ::testing::AssertionResult Install(bool russian = false, const wchar_t* picked = nullptr,
-                                     const wchar_t* leaf = L"");
+                                     const wchar_t* leaf = L"",
+                                     const wchar_t* shortcutLeaf = nullptr);
 
   // Runs the uninstaller through "UninstallString" with "/quiet"; its exit code.
   static int UninstallQuietly(UninstallerRun* run);
