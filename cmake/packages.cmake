@@ -1,5 +1,7 @@
 # The setup package, built on the host by qxpack from its manifest. Times are taken from
 # SOURCE_DATE_EPOCH when it is set, so that two builds of the same sources are byte-identical.
+# qxpack check runs first on the shipped files: a damaged language file or a name that setup
+# cannot install fails the build, with one line per finding.
 set(QX_PACKAGE_DIR ${CMAKE_BINARY_DIR}/packages)
 # Made here, once: every package rule writes into it, in whatever order a parallel build runs them.
 file(MAKE_DIRECTORY ${QX_PACKAGE_DIR})
@@ -7,6 +9,7 @@ file(GLOB QX_SETUP_DATA CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/setup/*)
 add_custom_command(
   OUTPUT ${QX_PACKAGE_DIR}/setup.pkg
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_DIR}
+  COMMAND ${QXPACK} check ${CMAKE_SOURCE_DIR}/data/setup/setup.manifest
   COMMAND ${QXPACK} pack ${CMAKE_SOURCE_DIR}/data/setup/setup.manifest ${QX_PACKAGE_DIR}/setup.pkg
   DEPENDS ${QX_SETUP_DATA} ${QXPACK}
   COMMENT "Packing the setup package"
@@ -22,6 +25,8 @@ if(WIN32)
   add_custom_command(
     OUTPUT ${QX_PACKAGE_DIR}/payload.pkg
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_DIR}
+    COMMAND ${QXPACK} check --build ${CMAKE_BINARY_DIR}/bin
+            ${CMAKE_SOURCE_DIR}/data/setup/setup.manifest ${CMAKE_SOURCE_DIR}/product/payload.manifest
     COMMAND ${QXPACK} pack --build ${CMAKE_BINARY_DIR}/bin
             ${CMAKE_SOURCE_DIR}/product/payload.manifest ${QX_PACKAGE_DIR}/payload.pkg
     DEPENDS ${CMAKE_SOURCE_DIR}/product/payload.manifest ${QX_PRODUCT_DATA} ${QX_SETUP_DATA}

@@ -16,6 +16,7 @@
 #include "install/shortcuts_win32.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
+#include "package/package.h"
 #include "ui/controls_win32.h"
 
 namespace {
@@ -97,8 +98,10 @@ void ShowFileLine(const char* target) {
 void CopyEntry(int i, FILE* log, CopyProgress* progress) {
   char name[kPathBufferSize] = "", target[kPathBufferSize];
   PackageEntryName(kPayloadPackage, i, name);
-  if (!ComposePath(target, "%s\\%s", installPicker.path, name)) {
-    progress->complete = false;  // a file under a cut name would land elsewhere: passed over
+  // An edited package may name a place outside the install folder ("..\x", "C:\x"), and a file
+  // under a cut name would land elsewhere: both are passed over as files that were not written.
+  if (!IsPlainEntryName(name) || !ComposePath(target, "%s\\%s", installPicker.path, name)) {
+    progress->complete = false;
     return;
   }
   ShowFileLine(target);

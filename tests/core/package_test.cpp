@@ -153,6 +153,23 @@ TEST_F(PackageTest, LongestNameFitsTheCallersBuffer) {
   EXPECT_NE(FindPackageEntry(kPayloadPackage, longest.c_str(), nullptr), nullptr);
 }
 
+TEST(EntryName, OnlyPlainNamesBelowTheInstallFolder) {
+  const char* const plain[] = {
+      "quintaxel.exe", "help\\english\\index.html", " lead.txt", ".hidden", "CONSOLE.txt", "COM10"};
+  const char* const refused[] = {
+      "..\\x",   "a\\..\\..\\x",    ".",        "C:\\x",    "\\x",       "\\\\server\\share\\x",
+      "trail\\", "help\\\\x",       "../x",     "help/x",   "NUL",       "nul.txt",
+      "Com1",    "lpt9.log",        "COM\xb9",  "AUX .txt", "help\\CON", "conout$",
+      "a:b",     "file.txt:stream", "q?x",      "\"x\"",    "a|b",       "tab\tname",
+      "dot.",    "space ",          "help.\\x", ""};
+  for (const char* name : plain)
+    EXPECT_TRUE(IsPlainEntryName(name)) << name;
+  for (const char* name : refused)
+    EXPECT_FALSE(IsPlainEntryName(name)) << name;
+  EXPECT_TRUE(IsPlainEntryName(std::string(254, 'n').c_str()));
+  EXPECT_FALSE(IsPlainEntryName(std::string(255, 'n').c_str()));
+}
+
 TEST(ShippedSetupPackage, HoldsTheLanguageFileAndBothLicences) {
   ASSERT_TRUE(LoadShippedPackages());
   ASSERT_EQ(PackageEntryCount(kSetupPackage), 3);

@@ -1,8 +1,27 @@
-// The package walk over arbitrary bytes: the four operations must stay inside the byte range.
+// The package walk over arbitrary bytes: the four operations must stay inside the byte range. The
+// entry-name rule is held against its promise on every listed name and on the bytes as a name.
 #include <cstring>
 #include <memory>
 
 #include "package/package.h"
+
+namespace {
+
+// What IsPlainEntryName promises, checked apart from it: a name it lets through has no empty,
+// "." or ".." component and no byte that names a drive, a stream or a second separator.
+void CheckNameRule(const char* name) {
+  if (!IsPlainEntryName(name)) return;
+  if (std::strpbrk(name, ":/")) __builtin_trap();
+  for (const char* p = name;;) {
+    const char* end = std::strchr(p, '\\');
+    const size_t length = end ? size_t(end - p) : std::strlen(p);
+    if (length == 0 || (length <= 2 && std::strspn(p, ".") >= length)) __builtin_trap();
+    if (!end) break;
+    p = end + 1;
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) return 0;
@@ -18,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PackageEntryName(kPayloadPackage, index, name);
     const PackageEntryHeader* header = nullptr;
     const uint8_t* found = FindPackageEntry(kPayloadPackage, name, &header);
+    CheckNameRule(name);
     if (index >= 0 && index < count) {
       // Every listed name is found, and its data lies inside the package.
       if (!found || !header) __builtin_trap();
@@ -25,6 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   FindPackageEntry(kPayloadPackage, "qxsetup.lng", nullptr);
+  char asName[kMaxEntryNameLength + 2] = "";  // one byte longer than the rule takes
+  std::memcpy(asName, data, size < sizeof asName - 1 ? size : sizeof asName - 1);
+  CheckNameRule(asName);
   SetPackageBytes(kPayloadPackage, nullptr, 0);
   return 0;
 }

@@ -1,6 +1,6 @@
-// Payloads with nothing to copy, from setup programs built for the test: one of empty files
-// only, where the bar has no bytes to measure against and stands full once every file is there,
-// and one without any entry, where the bar stays at 0.
+// Payloads from setup programs built for the test: one of empty files only, where the bar has no
+// bytes to measure against and stands full once every file is there, one without any entry,
+// where the bar stays at 0, and one edited to name a file outside the install folder.
 #include "install/install_group.h"
 
 namespace install {
@@ -60,6 +60,41 @@ TEST_F(NoPayload, LogsTheFolderAndTheLogAndLeavesTheBarAtZero) {
   EXPECT_EQ(finish.barPosition, 0);
   EXPECT_EQ(finish.finishText, Shown("7_01"));
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"), CopyLines(Folder(), {}, true) + RegistryLines());
+}
+
+class EditedPayload : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareGroup(Folder());
+    DeleteFileA(Outside().c_str());
+    StartWizard("setup_edited_payload.exe");
+  }
+  static void TearDownTestSuite() {
+    EndGroup(Folder());
+    DeleteFileA(Outside().c_str());
+  }
+
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + "QxEditedPayload"; }
+  static std::string Outside() { return ProgramFiles().substr(0, 3) + "evil.txt"; }
+};
+
+// The package names ..\evil.txt first: that entry is passed over as a file not written, the next
+// one is installed, and the log names nothing but what is inside the install folder.
+TEST_F(EditedPayload, AnEntryNamedOutsideTheInstallFolderIsNeverWritten) {
+  const std::vector<PayloadEntry> payload =
+      ReadPayload(HostPath(QX_PACKAGE_DIR "/edited-payload.pkg"));
+  ASSERT_EQ(payload.size(), 2u);
+  ASSERT_EQ(payload[0].name, "..\\evil.txt");
+  ASSERT_TRUE(ChooseInstallFolder(0, "QxEditedPayload", Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  ExpectFilesMissing(finish);
+  EXPECT_FALSE(FileExists(Outside()));
+  EXPECT_TRUE(InstalledAs(Folder() + "\\inside.txt", payload[1]));
+  const std::string log = ReadBytes(Folder() + "\\install.log");
+  EXPECT_EQ(log.rfind(CopyLines(Folder(), {payload[1]}, true), 0), 0u) << log;
+  EXPECT_EQ(log.find("evil"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,9 +53,11 @@ struct CommandResult {
   std::string out;
 };
 
-// Runs the real qxpack with `args`, capturing standard output and the exit status.
-CommandResult RunQxpack(const std::string& args, const std::string& env = "") {
-  const std::string command = env + " " QXPACK_EXECUTABLE " " + args + " 2>/dev/null";
+// Runs the real qxpack with `args`, capturing standard output (or standard error) and the exit
+// status.
+CommandResult RunQxpack(const std::string& args, const std::string& env = "", bool errors = false) {
+  const std::string command =
+      env + " " QXPACK_EXECUTABLE " " + args + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
   FILE* pipe = popen(command.c_str(), "r");
   CommandResult result{-1, ""};
   char block[4096];
@@ -141,22 +144,48 @@ TEST(Pack, BuildOutputsComeFromTheBuildFolder) {
   EXPECT_NE(dir.Read("p.pkg").find("MZ"), std::string::npos);
 }
 
+// Each refusal names the manifest and its line (":0" where there is none) and reads no source.
 TEST(Pack, BadInputFailsWithoutLeavingAnOutputFile) {
   TempFolder dir;
   dir.Write("a.txt", "alpha");
+  mkdir((dir.path() + "/folder").c_str(), 0755);
+  // Sparse, so the test costs no disk; a source is measured before it is read.
+  truncate(dir.Write("big.bin", "").c_str(), 1 << 30);
   const struct {
     const char* what;
     std::string manifest;
+    int line;
   } cases[] = {
-      {"missing source", "a.txt a.txt\nnothere.txt nothere.txt\n"},
-      {"three fields", "a.txt a.txt extra\n"},
-      {"one field", "a.txt\n"},
-      {"name over 254 bytes", "a.txt " + std::string(255, 'n') + "\n"},
+      {"missing source", "a.txt a.txt\nnothere.txt nothere.txt\n", 2},
+      {"three fields", "a.txt a.txt extra\n", 1},
+      {"one field", "a.txt\n", 1},
+      {"name over 254 bytes", "a.txt " + std::string(255, 'n') + "\n", 1},
+      {"parent folder", "a.txt a.txt\na.txt ..\\x\n", 2},
+      {"drive", "a.txt C:\\x\n", 1},
+      {"leading backslash", "a.txt \\x\n", 1},
+      {"trailing backslash", "a.txt trail\\\n", 1},
+      {"doubled backslash", "a.txt help\\\\x\n", 1},
+      {"device", "a.txt NUL\n", 1},
+      {"stream", "a.txt a:b\n", 1},
+      {"wildcard", "a.txt q?x\n", 1},
+      {"'/' for '\\'", "a.txt ../x\n", 1},
+      {"too long below the install folder", "a.txt " + std::string(233, 'n') + "\n", 1},
+      {"a folder as source", "folder folder\n", 1},
+      {"over 1 GiB in all", "a.txt a.txt\nbig.bin big.bin\n", 2},
+      {"byte-order mark",
+       "\xef\xbb\xbf"
+       "a.txt a.txt\n",
+       1},
+      {"no entry", "# nothing to pack\n", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string manifest = dir.Write("m.manifest", c.manifest);
-    EXPECT_EQ(RunQxpack("pack " + manifest + " " + dir.path() + "/out.pkg").status, 2);
+    const CommandResult result =
+        RunQxpack("pack " + manifest + " " + dir.path() + "/out.pkg", "", true);
+    EXPECT_EQ(result.status, 2);
+    const std::string where = c.line ? ":" + std::to_string(c.line) + ": " : ": ";
+    EXPECT_EQ(result.out.rfind("qxpack: " + manifest + where, 0), 0u) << result.out;
     EXPECT_NE(access((dir.path() + "/out.pkg").c_str(), F_OK), 0);
   }
   EXPECT_EQ(RunQxpack("pack " + dir.path() + "/no.manifest " + dir.path() + "/o.pkg").status, 2);
@@ -185,6 +214,8 @@ TEST(List, OneLinePerEntryWithUtcTimes) {
   EXPECT_EQ(cut.status, 1);
   EXPECT_NE(cut.out.find("help\\a.txt"), std::string::npos);
   EXPECT_EQ(RunQxpack("list " + dir.path() + "/none.pkg").status, 2);
+  truncate(dir.Write("huge.pkg", "").c_str(), (1ll << 32) + 1);  // refused unread
+  EXPECT_EQ(RunQxpack("list " + dir.path() + "/huge.pkg").status, 2);
 }
 
 TEST(Extract, WritesOneEntrysDataOrNothing) {
@@ -216,7 +247,10 @@ TEST(Extract, WritesOneEntrysDataOrNothing) {
     EXPECT_EQ(RunQxpack("extract " + c.args + " " + dir.path() + "/x.out").status, c.status);
     EXPECT_NE(access((dir.path() + "/x.out").c_str(), F_OK), 0);
   }
-  EXPECT_EQ(RunQxpack("extract " + package + " b.txt " + dir.path() + "/no/x.out").status, 2);
+  const CommandResult noFolder =
+      RunQxpack("extract " + package + " b.txt " + dir.path() + "/no/x.out", "", true);
+  EXPECT_EQ(noFolder.status, 2);
+  EXPECT_EQ(noFolder.out, "qxpack: " + dir.path() + "/no/x.out: No such file or directory\n");
   EXPECT_EQ(RunQxpack("extract " + package + " b.txt").status, 2);
 }
 
@@ -251,7 +285,7 @@ TEST(Check, ShippedDataIsClean) {
 std::string ShippedLanguageWith(const std::string& from, const std::string& to) {
   std::vector<uint8_t> bytes;
   std::string error;
-  EXPECT_TRUE(ReadWholeFile(QX_SOURCE_DIR "/data/setup/qxsetup.lng", &bytes, &error));
+  EXPECT_TRUE(ReadWholeFile(QX_SOURCE_DIR "/data/setup/qxsetup.lng", &bytes, &error, 1 << 20));
   std::string text(bytes.begin(), bytes.end());
   const size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
@@ -287,6 +321,27 @@ TEST(Check, EachFindingIsOneLineNamingFileSectionAndKey) {
       {"a shortcut beyond the table", "sc_count=4", "sc_count=5",
        lng + ": [English] sc5: the key is missing\n" + lng +
            ": [English] sc5src: the key is missing\n"},
+      // The file as the loader reads it; the Russian section's header is on line 69.
+      {"a byte-order mark", "", "\xef\xbb\xbf",
+       lng +
+           ":1: begins with a UTF-8 byte-order mark; the loader reads it as text and misses the "
+           "section header after it\n" +
+           lng + ":1: text before the first section; the loader passes over it\n"},
+      {"a line over 259 bytes", "[English]\r\n", "[English]\r\n#" + std::string(401, '-') + "\r\n",
+       lng + ":2: 402 bytes; the loader reads the first 259 bytes of a line\n"},
+      {"text before the first section", "[English]", "Setup texts\r\n[English]",
+       lng + ":1: text before the first section; the loader passes over it\n"},
+      {"a section name over 77 bytes", "[English]", "[" + std::string(78, 'E') + "]",
+       lng + ":1: a section name of 78 bytes; the loader finds none longer than 77\n"},
+      {"a section name twice", "\r\n[", "\r\n[English]\r\n[",
+       lng + ":69: the same section name as line 1; the loader only ever finds the first\n"},
+      {"a blank before a header", "\r\n[", "\r\n [",
+       lng + ":69: a blank before or after the header: the section before runs on into this "
+             "one's keys\n"},
+      {"brackets around nothing", "\r\n[", "\r\n[]\r\n[",
+       lng + ":69: ends the section before it but heads no section of its own\n"},
+      {"a NUL byte", "\r\n[", std::string("\r\n\0[", 4),
+       lng + ":69: a NUL byte; the loader reads nothing after it\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -299,17 +354,26 @@ TEST(Check, EachFindingIsOneLineNamingFileSectionAndKey) {
 TEST(Check, ManifestNames) {
   TempFolder dir;
   dir.Write("x", "x");
-  const std::string language = ShippedLanguageWith("", "");
-  const CommandResult result = CheckWithLanguage(
-      dir, language, "x license.eng.txt\nx help/index.html\nx " + std::string(240, 'n') + "\n");
+  mkdir((dir.path() + "/folder").c_str(), 0755);
+  std::vector<std::array<std::string, 3>> cases = {
+      {"x", "license.eng.txt", ": the same entry name as line 3"},
+      {"x", "help/index.html", ": the name uses '/'"},
+      {"x", std::string(240, 'n'), ": the name under C:\\Program Files\\Quintaxel\\ is longer"},
+      {"folder", "folder", ": the source file " + dir.path() + "/folder cannot be read"}};
+  for (const char* name : {"..\\x", "C:\\x", "\\x", "trail\\", "help\\\\x", "NUL", "a:b", "q?x"})
+    cases.push_back({"x", name, ": not a name setup can install"});
+  std::string extra;
+  for (const auto& c : cases)
+    extra += c[0] + " " + c[1] + "\n";
+  const CommandResult result = CheckWithLanguage(dir, ShippedLanguageWith("", ""), extra);
   EXPECT_EQ(result.status, 1);
   const std::string manifest = dir.path() + "/setup.manifest";
-  EXPECT_NE(result.out.find(manifest + ":4: license.eng.txt: the same entry name as line 3\n"),
-            std::string::npos)
-      << result.out;
-  EXPECT_NE(result.out.find(manifest + ":5: help/index.html: the name uses '/'"),
-            std::string::npos);
-  EXPECT_NE(result.out.find("is longer than 259 bytes"), std::string::npos);
+  int line = 4;
+  for (const auto& c : cases)
+    EXPECT_NE(result.out.find(manifest + ":" + std::to_string(line++) + ": " + c[1] + c[2]),
+              std::string::npos)
+        << c[1] << "\n"
+        << result.out;
 }
 
 }  // namespace

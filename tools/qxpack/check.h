@@ -6,10 +6,6 @@
 
 #include "manifest.h"
 
-// The install folder a name is checked against: the longest path the installer writes is this
-// folder, a separator and the entry name, and it must fit 259 bytes.
-constexpr char kDefaultInstallFolder[] = "C:\\Program Files\\Quintaxel";
-
 // Writes one line per finding to `out` and returns their number. `payload` may be null: the
 // checks that need the payload are then left out.
 int CheckData(const Manifest& setup, const Manifest* payload, FILE* out);

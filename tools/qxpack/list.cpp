@@ -65,15 +65,11 @@ bool ListPackage(const uint8_t* bytes, uint32_t size, FILE* out, FILE* err) {
 namespace {
 
 // Reads a package file whole; false after a line on standard error when it cannot be read or is
-// too large to be a package.
+// too large to be a package (measured before it is read).
 bool ReadPackageFile(const std::string& path, std::vector<uint8_t>* bytes) {
   std::string error;
-  if (!ReadWholeFile(path, bytes, &error)) {
+  if (!ReadWholeFile(path, bytes, &error, UINT32_MAX)) {
     std::fprintf(stderr, "qxpack: %s: %s\n", path.c_str(), error.c_str());
-    return false;
-  }
-  if (bytes->size() > UINT32_MAX) {
-    std::fprintf(stderr, "qxpack: %s: larger than 4 GiB, not a package\n", path.c_str());
     return false;
   }
   return true;

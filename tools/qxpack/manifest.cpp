@@ -1,9 +1,11 @@
 #include "manifest.h"
 
 #include <cstdint>
+#include <cstring>
 #include <sstream>
 
 #include "file_util.h"
+#include "package/package.h"
 
 namespace {
 
@@ -34,8 +36,13 @@ bool ReadManifest(const std::string& path, const std::string& buildFolder, Manif
                   std::string* error) {
   std::vector<uint8_t> bytes;
   std::string reason;
-  if (!ReadWholeFile(path, &bytes, &reason)) {
+  if (!ReadWholeFile(path, &bytes, &reason, kMaxManifestSize)) {
     *error = path + ": " + reason;
+    return false;
+  }
+  // Such a file was saved as UTF-8, but entry names are bytes of the installer's code page.
+  if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xef\xbb\xbf", 3) == 0) {
+    *error = path + ":1: begins with a UTF-8 byte-order mark; save it as plain text";
     return false;
   }
   manifest->path = path;
@@ -59,7 +66,24 @@ bool ReadManifest(const std::string& path, const std::string& buildFolder, Manif
     entry.line = number;
     manifest->entries.push_back(entry);
   }
+  if (manifest->entries.empty()) {
+    *error = path + ": names no file; a package holds at least one";
+    return false;
+  }
   return true;
+}
+
+std::string EntryNameFault(const std::string& name) {
+  if (name.size() > kMaxEntryNameLength) return "the name is longer than 254 bytes";
+  if (name.find('/') != std::string::npos)
+    return "the name uses '/'; folders are separated by '\\'";
+  if (!IsPlainEntryName(name.c_str()))
+    return "not a name setup can install: plain names joined by single '\\', with no drive, "
+           "no . or .., no device name, none of : * ? \" < > | or a control byte, and no "
+           "trailing dot or space";
+  if (sizeof kDefaultInstallFolder + name.size() > 259)
+    return std::string("the name under ") + kDefaultInstallFolder + "\\ is longer than 259 bytes";
+  return "";
 }
 
 const ManifestEntry* FindManifestEntry(const Manifest& manifest, const std::string& name) {

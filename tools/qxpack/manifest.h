@@ -9,6 +9,7 @@
 // may contain one. Blank lines and lines starting with # are ignored.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,24 @@ struct Manifest {
   std::vector<ManifestEntry> entries;
 };
 
-// Reads and parses the manifest at `path`. Returns false with a message naming the file and the
-// line when it cannot be read or a line does not have exactly two fields.
+// A 32-bit setup program maps its packages whole into its address space; a package is kept well
+// within what it can map.
+constexpr uint64_t kMaxPackageSize = uint64_t(1) << 30;
+constexpr uint64_t kMaxManifestSize = uint64_t(16) << 20;
+
+// The install folder a name is checked against: the longest path the installer writes is this
+// folder, a separator and the entry name, and it must fit 259 bytes.
+constexpr char kDefaultInstallFolder[] = "C:\\Program Files\\Quintaxel";
+
+// Reads and parses the manifest at `path`. Returns false with a message naming the file (and the
+// line, where there is one) when it cannot be read, begins with a byte-order mark, a line does
+// not have exactly two fields, or it names no file at all.
 bool ReadManifest(const std::string& path, const std::string& buildFolder, Manifest* manifest,
                   std::string* error);
+
+// Why setup could not install an entry of this name (IsPlainEntryName, and the length below the
+// default install folder), or "" when it can.
+std::string EntryNameFault(const std::string& name);
 
 // The entry named `name`, or null.
 const ManifestEntry* FindManifestEntry(const Manifest& manifest, const std::string& name);

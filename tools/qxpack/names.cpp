@@ -70,7 +70,10 @@ bool CollectProductNames(const Manifest& setup, const Manifest& payload, Product
     *error = setup.path + ": no entry " + kSetupLanguageFile;
     return false;
   }
-  if (!ReadWholeFile(language->source, &bytes, error)) return false;
+  if (!ReadWholeFile(language->source, &bytes, error, kMaxPackageSize)) {
+    *error = language->source + ": " + *error;
+    return false;
+  }
   const char* text = reinterpret_cast<const char*>(bytes.data());
   const int length = int(bytes.size());
   const int sections = CollectLanguageNames(text, length);

@@ -20,20 +20,33 @@ struct FileTimes {
   uint64_t creation, lastAccess, lastWrite;
 };
 
-bool ReadFileTimes(const std::string& path, FileTimes* times, uint32_t* attributes,
-                   std::string* error) {
+// What the file system says of one source, taken before any source is read (reading moves the
+// last-access time, and a package too large is refused unread).
+struct SourceInfo {
+  uint64_t size;
+  FileTimes times;
+  uint32_t attributes;
+};
+
+bool MeasureSource(const std::string& path, SourceInfo* source, std::string* error) {
   struct statx info;
   if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    *error = path + ": " + std::strerror(errno);
+    *error = std::strerror(errno);
     return false;
   }
+  if (!S_ISREG(info.stx_mode)) {
+    *error = S_ISDIR(info.stx_mode) ? "a folder, not a file" : "not a regular file";
+    return false;
+  }
+  source->size = info.stx_size;
+  FileTimes* times = &source->times;
   times->lastAccess = UnixToFileTime(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
   times->lastWrite = UnixToFileTime(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
   // Not every file system records a birth time; the last write is the closest it knows then.
   times->creation = (info.stx_mask & STATX_BTIME)
                         ? UnixToFileTime(info.stx_btime.tv_sec, info.stx_btime.tv_nsec)
                         : times->lastWrite;
-  *attributes = kAttributeArchive | ((info.stx_mode & 0222) ? 0 : kAttributeReadOnly);
+  source->attributes = kAttributeArchive | ((info.stx_mode & 0222) ? 0 : kAttributeReadOnly);
   return true;
 }
 
@@ -44,12 +57,36 @@ void ClampTimes(FileTimes* times, uint64_t latest) {
     if (*time > latest) *time = latest;
 }
 
-// A name the walk could not read back is refused; everything else is for qxpack check to judge.
-bool CheckEntryName(const ManifestEntry& entry, const std::string& manifest, std::string* error) {
-  if (entry.name.size() <= kMaxEntryNameLength) return true;
-  *error =
-      manifest + ":" + std::to_string(entry.line) + ": " + entry.name + " is longer than 254 bytes";
-  return false;
+std::string Where(const Manifest& manifest, const ManifestEntry& entry) {
+  return manifest.path + ":" + std::to_string(entry.line) + ": ";
+}
+
+// Judges every name and measures every source before any is read; the package's size is known
+// then, and one that a setup program could not map is refused unread.
+bool MeasureSources(const Manifest& manifest, std::vector<SourceInfo>* sources,
+                    std::string* error) {
+  uint64_t total = 0;
+  for (const ManifestEntry& entry : manifest.entries) {
+    const std::string fault = EntryNameFault(entry.name);
+    if (!fault.empty()) {
+      *error = Where(manifest, entry) + Printable(entry.name) + ": " + fault;
+      return false;
+    }
+    SourceInfo source;
+    if (!MeasureSource(entry.source, &source, error)) {
+      *error = Where(manifest, entry) + entry.source + ": " + *error;
+      return false;
+    }
+    total += entry.name.size() + 1 + sizeof(PackageEntryHeader) + source.size;
+    if (total > kMaxPackageSize) {
+      *error = Where(manifest, entry) + entry.source + ": the package reaches " +
+               std::to_string(total) + " bytes here, more than the " +
+               std::to_string(kMaxPackageSize) + " (1 GiB) a 32-bit setup program can map";
+      return false;
+    }
+    sources->push_back(source);
+  }
+  return true;
 }
 
 }  // namespace
@@ -76,30 +113,23 @@ bool ReadSourceDateEpoch(int64_t* seconds, std::string* error) {
 
 bool BuildPackage(const Manifest& manifest, const int64_t* epoch, std::vector<uint8_t>* package,
                   std::string* error) {
-  for (const ManifestEntry& entry : manifest.entries) {
-    if (!CheckEntryName(entry, manifest.path, error)) return false;
-    // The times are taken before the file is read, which moves its last-access time.
-    FileTimes times;
-    uint32_t attributes;
-    if (!ReadFileTimes(entry.source, &times, &attributes, error)) return false;
+  std::vector<SourceInfo> sources;
+  if (!MeasureSources(manifest, &sources, error)) return false;
+  for (size_t i = 0; i < sources.size(); ++i) {
+    const ManifestEntry& entry = manifest.entries[i];
+    SourceInfo& source = sources[i];
     std::vector<uint8_t> data;
     std::string reason;
-    if (!ReadWholeFile(entry.source, &data, &reason)) {
-      *error =
-          manifest.path + ":" + std::to_string(entry.line) + ": " + entry.source + ": " + reason;
+    if (!ReadWholeFile(entry.source, &data, &reason, source.size)) {
+      *error = Where(manifest, entry) + entry.source + ": " + reason;
       return false;
     }
-    if (epoch) ClampTimes(&times, UnixToFileTime(*epoch, 0));
-    const uint64_t total = package->size() + entry.name.size() + 1 + 32 + data.size();
-    if (total > UINT32_MAX) {
-      *error = manifest.path + ": the package would exceed 4 GiB at " + entry.name;
-      return false;
-    }
+    if (epoch) ClampTimes(&source.times, UnixToFileTime(*epoch, 0));
     package->insert(package->end(), entry.name.begin(), entry.name.end());
     package->push_back(0);
     PackageEntryHeader header;
-    WritePackageEntryHeader(&header, uint32_t(data.size()), attributes, times.creation,
-                            times.lastAccess, times.lastWrite);
+    WritePackageEntryHeader(&header, uint32_t(data.size()), source.attributes,
+                            source.times.creation, source.times.lastAccess, source.times.lastWrite);
     const auto* raw = reinterpret_cast<const uint8_t*>(&header);
     package->insert(package->end(), raw, raw + sizeof header);
     package->insert(package->end(), data.begin(), data.end());

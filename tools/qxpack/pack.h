@@ -17,6 +17,9 @@ uint64_t UnixToFileTime(int64_t seconds, uint32_t nanoseconds);
 bool ReadSourceDateEpoch(int64_t* seconds, std::string* error);
 
 // Appends every entry of `manifest` to `package`, in manifest order: name, header and bytes.
+// Refuses, before reading any source, a name setup could not install (EntryNameFault), a source
+// that is not a regular file, and a package larger than kMaxPackageSize; every error names the
+// manifest's file and line.
 // Each file's attributes are FILE_ATTRIBUTE_ARCHIVE, plus read-only when it has no write
 // permission; its times come from the file system, each one later than `*epoch` (when given)
 // clamped to it, so that builds are byte-identical and older files keep their real times.
