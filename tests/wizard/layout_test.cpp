@@ -4,8 +4,6 @@
 
 #include <shlobj.h>
 
-#include <memory>
-
 #include "wizard/screen_compare.h"
 #include "wizard/wizard_group.h"
 
@@ -343,45 +341,37 @@ TEST_F(WizardLayout, TextsShowInTheirFontsOnTheirPanelsColour) {
   ASSERT_TRUE(GoToPage(1));
 }
 
-// ---- A high-contrast scheme: light text on black, set in the prefix before the wizard starts.
+// ---- A high-contrast scheme, light text on black, in the prefix while the wizard runs; the old
+// values are put back for the suites after this one.
 
-// One colour of the user's scheme, set for the life of the object and then put back, since the
-// suites after this one share the prefix.
-class SchemeColor {
- public:
-  SchemeColor(const char* name, const char* value) : name_(name) {
-    DWORD size = sizeof saved_;
-    had_ = !RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, saved_, &size);
-    Set(value);
-  }
-  ~SchemeColor() { had_ ? Set(saved_) : void(RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, name_)); }
-
- private:
-  void Set(const char* value) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name_, REG_SZ, value, DWORD(lstrlenA(value) + 1));
-  }
-  static constexpr char kKey[] = "Control Panel\\Colors";
-  const char* name_;
-  char saved_[64] = "";
-  bool had_;
-};
+const char kColors[] = "Control Panel\\Colors";
+const char* const kSchemeNames[] = {"Window", "WindowText", "ButtonFace", "ButtonText"};
 
 class WizardHighContrast : public WizardGroup {
  protected:
   static void SetUpTestSuite() {
-    for (const char* name : {"Window", "ButtonFace"})
-      scheme_.emplace_back(new SchemeColor(name, "0 0 0"));
-    for (const char* name : {"WindowText", "ButtonText"})
-      scheme_.emplace_back(new SchemeColor(name, "255 255 255"));
+    for (int i = 0; i < 4; ++i) {
+      DWORD size = sizeof saved_[i];
+      had_[i] = !RegGetValueA(HKEY_CURRENT_USER, kColors, kSchemeNames[i], RRF_RT_REG_SZ, nullptr,
+                              saved_[i], &size);
+      SetColor(kSchemeNames[i], i % 2 ? "255 255 255" : "0 0 0");
+    }
     StartWizard();
   }
   static void TearDownTestSuite() {
     EndWizard();
-    scheme_.clear();
+    for (int i = 0; i < 4; ++i)
+      had_[i] ? SetColor(kSchemeNames[i], saved_[i])
+              : void(RegDeleteKeyValueA(HKEY_CURRENT_USER, kColors, kSchemeNames[i]));
   }
-  static std::vector<std::unique_ptr<SchemeColor>> scheme_;
+  static void SetColor(const char* name, const char* value) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name, REG_SZ, value, DWORD(lstrlenA(value) + 1));
+  }
+  static char saved_[4][64];
+  static bool had_[4];
 };
-std::vector<std::unique_ptr<SchemeColor>> WizardHighContrast::scheme_;
+char WizardHighContrast::saved_[4][64];
+bool WizardHighContrast::had_[4];
 
 // Where a panel lends its background, it lends the scheme's text colour: a label on a page and
 // one on the header band, a check box, the licence.
