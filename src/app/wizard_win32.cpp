@@ -31,6 +31,78 @@ const char kDamagedText[] =
 // Exit statuses: 0 after a normal run.
 enum { kExitDamaged = 2, kExitNoWindow = 3 };
 
+// Back and Next are hidden from this page on.
+constexpr int kCopyPage = 6;
+
+// Sent by ShowPage to mainWindow with the page number, so that the focus is set on the
+// user-interface thread also when the installation worker switches to the last page.
+constexpr UINT kFocusPageMessage = WM_APP;
+
+// The control that is given the focus back when the main window itself receives it: after the
+// wizard was deactivated or the cancel confirmation closed, the system hands the focus to the
+// main window, where the place on the page would be lost.
+HWND focusToRestore;
+
+bool CanTakeFocus(HWND window) {
+  return window && IsChild(mainWindow, window) && IsWindowVisible(window) &&
+         IsWindowEnabled(window);
+}
+
+HWND FirstTabStop(HWND panel) {
+  for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+      return child;
+  }
+  return nullptr;
+}
+
+// Where the focus goes when page n shows: Finish on the last page; elsewhere the page's first
+// tab stop, or Next where it has none, or the id-2 button where Next is hidden.
+HWND PageFocusTarget(int n) {
+  HWND first = n < kPageCount ? FirstTabStop(wizardState.pagePanels[n - 1]) : nullptr;
+  if (first) return first;
+  return n < kCopyPage ? nextButton : cancelButton;
+}
+
+// The installation opens the shortcut folder in a window of the shell, which comes up a moment
+// before or after the last page and takes the foreground: the last page brings the wizard in
+// front, and takes the foreground back the first time it loses it within a while after.
+constexpr DWORD kFolderWindowWaitMs = 10000;
+DWORD lastPageShownAt;  // 0 until the last page shows
+bool foregroundTakenBack;
+
+void FocusPage(int n) {
+  if (n == kPageCount) {
+    if (!lastPageShownAt) lastPageShownAt = GetTickCount() | 1;
+    SetForegroundWindow(mainWindow);
+  }
+  focusToRestore = PageFocusTarget(n);
+  SetFocus(focusToRestore);
+}
+
+void OnFocusToMainWindow() {
+  if (CanTakeFocus(focusToRestore)) SetFocus(focusToRestore);
+}
+
+void OnActivate(WPARAM state) {
+  if (LOWORD(state) != WA_INACTIVE) return;
+  HWND focus = GetFocus();
+  if (IsChild(mainWindow, focus)) focusToRestore = focus;
+  if (lastPageShownAt && !foregroundTakenBack &&
+      GetTickCount() - lastPageShownAt < kFolderWindowWaitMs) {
+    foregroundTakenBack = true;
+    PostMessageA(mainWindow, kFocusPageMessage, kPageCount, 0);
+  }
+}
+
+// A control that holds the focus hands it to Next, or to the id-2 button where Next is hidden,
+// before it is disabled: a disabled window loses the focus to nothing, and then no key reaches
+// the wizard.
+void MoveFocusOff(HWND window) {
+  if (GetFocus() == window) SetFocus(IsWindowVisible(nextButton) ? nextButton : cancelButton);
+}
+
 // Sets the text of `window` to the value of the key built from page n and `suffix`.
 void SetPageText(HWND window, int n, const char* suffix) {
   char key[16];
@@ -66,6 +138,7 @@ void OnCancelOrFinish() {
     SendMessageA(mainWindow, WM_CLOSE, 0, 0);
     return;
   }
+  focusToRestore = GetFocus();  // the box takes it, and "No" gives it back
   if (MessageBoxA(mainWindow, LookupText("cn_text"), LookupText("cn_caption"),
                   MB_YESNO | MB_ICONQUESTION) == IDYES)
     SendMessageA(mainWindow, WM_CLOSE, 0, 0);
@@ -73,6 +146,10 @@ void OnCancelOrFinish() {
 
 void OnCreateShortcutsClicked(HWND checkBox) {
   const BOOL enable = IsChecked(checkBox);
+  if (!enable) {
+    MoveFocusOff(shortcutPicker.list);
+    MoveFocusOff(shortcutPicker.pathEdit);
+  }
   EnableWindow(shortcutPicker.list, enable);
   EnableWindow(shortcutPicker.pathEdit, enable);
 }
@@ -80,6 +157,14 @@ void OnCreateShortcutsClicked(HWND checkBox) {
 void OnFolderListNotice(FolderPicker* picker, int code) {
   if (code == LBN_SELCHANGE) ComposePickerPath(picker);
   if (code == LBN_DBLCLK) NavigateFolderList(picker);
+}
+
+// Enter reaches the main window as command IDOK, since it names no default button: in a folder
+// list it opens the selected folder, as a double click does; elsewhere it means nothing.
+void OnEnterKey() {
+  HWND focus = GetFocus();
+  if (focus == installPicker.list) NavigateFolderList(&installPicker);
+  if (focus == shortcutPicker.list) NavigateFolderList(&shortcutPicker);
 }
 
 // Routes one WM_COMMAND; returns true when the default procedure is to be left out.
@@ -93,6 +178,9 @@ bool OnCommand(int id, int code, HWND control) {
       break;
     case kCancelButtonId:
       OnCancelOrFinish();
+      break;
+    case IDOK:
+      OnEnterKey();
       break;
     case kCreateShortcutsCheckId:
       if (code == BN_CLICKED) OnCreateShortcutsClicked(control);
@@ -186,6 +274,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
       break;
+    case kFocusPageMessage:
+      FocusPage(int(wParam));
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(wParam);
+      break;
+    case WM_SETFOCUS:
+      OnFocusToMainWindow();
+      return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -200,6 +297,8 @@ void ShowPage(int n) {
   SetPageText(nextButton, n, "_next");
   SetPageText(cancelButton, n, "_cancel");
   wizardState.currentPage = n;
+  // Before Back is disabled or the buttons hidden, so that none of them keeps the focus.
+  SendMessageA(mainWindow, kFocusPageMessage, WPARAM(n), 0);
   EnableWindow(backButton, n != 1);
   if (n == 5) ShowSummary();
   if (n == 6) {

@@ -59,11 +59,28 @@ LRESULT OnEraseBackground(HWND panel, HDC dc) {
   return 1;
 }
 
-LRESULT OnColorStatic(HWND panel, HDC dc) {
+// The text colour that goes with a panel's brush: the header band is painted with the window
+// colour, the pages with the button face.
+COLORREF TextColorOn(HBRUSH brush) {
+  return GetSysColor(brush == GetSysColorBrush(COLOR_WINDOW) ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
+}
+
+// A panel that lends its background to a control lends the matching text colour too: in a
+// high-contrast scheme the default text colour can be the background's own. A disabled control
+// keeps the grey it chose for itself.
+LRESULT OnColorStatic(HWND panel, HDC dc, HWND control) {
   HBRUSH brush = PanelBrush(panel);
   LOGBRUSH description;
   if (GetObjectA(brush, sizeof description, &description)) SetBkColor(dc, description.lbColor);
+  if (IsWindowEnabled(control)) SetTextColor(dc, TextColorOn(brush));
   return reinterpret_cast<LRESULT>(brush);
+}
+
+// A multi-line edit in a dialog asks its parent for the next tab stop on Tab, and to close on
+// Esc: the licence viewer does so here. Tab moves on through the whole wizard, and Esc is the
+// id-2 button, confirmation and all; the panel is never destroyed.
+void OnNextControl(WPARAM previous) {
+  if (HWND next = GetNextDlgTabItem(mainWindow, GetFocus(), previous != 0)) SetFocus(next);
 }
 
 LRESULT OnDrawItem(const DRAWITEMSTRUCT* item) {
@@ -91,7 +108,7 @@ LRESULT CALLBACK PanelWindowProc(HWND panel, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND:
       return OnEraseBackground(panel, reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLORSTATIC:
-      return OnColorStatic(panel, reinterpret_cast<HDC>(wParam));
+      return OnColorStatic(panel, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MEASUREITEM:
       reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 15;
       return TRUE;
@@ -99,6 +116,12 @@ LRESULT CALLBACK PanelWindowProc(HWND panel, UINT message, WPARAM wParam, LPARAM
       return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND:
       return SendMessageA(mainWindow, WM_COMMAND, wParam, lParam);
+    case WM_NEXTDLGCTL:
+      OnNextControl(wParam);
+      return 0;
+    case WM_CLOSE:
+      return SendMessageA(mainWindow, WM_COMMAND, kCancelButtonId,
+                          reinterpret_cast<LPARAM>(cancelButton));
   }
   return DefWindowProcA(panel, message, wParam, lParam);
 }
@@ -106,8 +129,10 @@ LRESULT CALLBACK PanelWindowProc(HWND panel, UINT message, WPARAM wParam, LPARAM
 HWND CreatePanel(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
                  HBRUSH brush) {
   RegisterPanelClass(instance);
-  return CreateChild(instance, parent, kPanelClass, nullptr, 0, WS_CHILD | WS_VISIBLE, x, y, width,
-                     height, reinterpret_cast<INT_PTR>(brush), nullptr);
+  // A control parent: the dialog keys of the message loop walk into the panel's controls.
+  return CreateChild(instance, parent, kPanelClass, nullptr, WS_EX_CONTROLPARENT,
+                     WS_CHILD | WS_VISIBLE, x, y, width, height, reinterpret_cast<INT_PTR>(brush),
+                     nullptr);
 }
 
 HWND CreateLabel(HINSTANCE instance, HWND parent, int x, int y, int width, int height,

@@ -36,6 +36,8 @@ int ComboGetSelection(HWND combo);
 // True when the check box answers BST_CHECKED.
 bool IsChecked(HWND checkBox);
 
-// The panel's window procedure: paints its background with its brush, lends it to its static
-// children, sizes and paints the owner-drawn lists, and forwards every WM_COMMAND to mainWindow.
+// The panel's window procedure: paints its background with its brush, lends it and the matching
+// text colour to its static children, sizes and paints the owner-drawn lists, and forwards every
+// WM_COMMAND to mainWindow. Its WM_CLOSE is the id-2 button's command, its WM_NEXTDLGCTL moves
+// the focus to the wizard's next tab stop.
 LRESULT CALLBACK PanelWindowProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);

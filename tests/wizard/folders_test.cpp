@@ -223,6 +223,20 @@ TEST_F(WizardFolders, DoubleClickOpensTheFolderAndKeepsThePath) {
   ExpectEntries(List(), FolderChain(ProgramFiles()));
 }
 
+// Enter in the list opens the selected folder, as a double click does, and is not Next.
+TEST_F(WizardFolders, EnterOpensTheSelectedFolder) {
+  ASSERT_TRUE(GoToPage(3));
+  ASSERT_TRUE(ChooseEntry(IndexOf(List(), kProbeName), ProbeFolder() + "\\Quintaxel"));
+  wizard_->PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([] { return Ask(List(), LB_GETCOUNT) == 5; }, 3000));
+  ExpectEntries(List(), FolderChain(ProbeFolder()));
+  EXPECT_EQ(wizard_->VisiblePage(), 3);
+  ASSERT_TRUE(ChooseEntry(1, ProgramFiles() + "\\Quintaxel"));
+  wizard_->PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([] { return Ask(List(), LB_GETCOUNT) != 5; }, 3000));
+  ExpectEntries(List(), FolderChain(ProgramFiles()));
+}
+
 TEST_F(WizardFolders, TypedTextOnlyGivesTheLeafName) {
   ASSERT_TRUE(GoToPage(3));
   wizard_->SetEditText(Edit(), L"D:\\Games\\Foo");

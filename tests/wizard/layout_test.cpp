@@ -47,7 +47,8 @@ const DWORD kLabel = 0x50000000, kBoldLabel = 0x50000100, kSeparator = 0x5000001
             kPanel = 0x50000000, kPush = 0x50010000, kDefaultPush = 0x50010001,
             kCheckBox = 0x50010003, kCombo = 0x50010203, kViewer = 0x50211844,
             kPathEdit = 0x50010080, kFolderList = 0x50210051, kDriveSelector = 0x50010213,
-            kProgress = 0x50000000, kClientEdge = WS_EX_CLIENTEDGE;
+            kProgress = 0x50000000, kClientEdge = WS_EX_CLIENTEDGE,
+            kControlParent = WS_EX_CONTROLPARENT;  // the dialog keys walk into a panel
 
 class WizardLayout : public WizardGroup {
  protected:
@@ -83,8 +84,8 @@ class WizardLayout : public WizardGroup {
     const auto M = Height::kExact;
     const auto D = Font::kDefault;
     return {
-        {"header band", kMain, 0, "panel window", 0, 0, W, 47, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
+        {"header band", kMain, 0, "panel window", 0, 0, W, 47, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
         {"header title", 0, 0, "Static", 15, 7, 300, 15, 0, kLabel, 0, Key("0_01"), M, D},
         {"header caption", 0, 1, "Static", 20, 25, 300, 15, 0, kBoldLabel, 0, Key("1_00"), M,
          Font::kBold},
@@ -98,20 +99,20 @@ class WizardLayout : public WizardGroup {
          Key("1_next"), M, D},
         {"Cancel", kMain, 12, "Button", W - 80, H - 30, 60, 24, kCancelId, kPush, 0,
          Key("1_cancel"), M, D},
-        {"page 1 panel", kMain, 2, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 2 panel", kMain, 4, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 3 panel", kMain, 5, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 4 panel", kMain, 6, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 5 panel", kMain, 7, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 6 panel", kMain, 8, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
-        {"page 7 panel", kMain, 9, "panel window", 0, 55, W, 167, kAnyId, kPanel, 0, Value(""), M,
-         Font::kNone},
+        {"page 1 panel", kMain, 2, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 2 panel", kMain, 4, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 3 panel", kMain, 5, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 4 panel", kMain, 6, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 5 panel", kMain, 7, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 6 panel", kMain, 8, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
+        {"page 7 panel", kMain, 9, "panel window", 0, 55, W, 167, kAnyId, kPanel, kControlParent,
+         Value(""), M, Font::kNone},
 
         {"1_01", 1, 0, "Static", 20, 10, 300, 35, 0, kLabel, 0, Key("1_01"), M, D},
         {"1_02", 1, 1, "Static", 20, 50, 400, 35, 0, kLabel, 0, Key("1_02"), M, D},
@@ -220,6 +221,15 @@ class WizardLayout : public WizardGroup {
     return twin;
   }
 
+  // The twins never have the focus, and a focused control draws focus marks: a page's controls
+  // are compared with the focus on Cancel, where "No" to the cancel confirmation leaves it.
+  static void FocusCancel() {
+    wizard_->Click(kCancelId);
+    HWND box = wizard_->WaitForConfirmation();
+    ASSERT_TRUE(box && wizard_->Answer(box, IDNO));
+    ASSERT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kCancelId); }));
+  }
+
   static void ExpectLooksLikeItsTwin(const Row& row) {
     HWND window = Find(row);
     ASSERT_TRUE(IsWindowVisible(window)) << row.name;
@@ -323,11 +333,63 @@ TEST_F(WizardLayout, TextsShowInTheirFontsOnTheirPanelsColour) {
   // Pages 1 to 5 can be shown without installing anything.
   for (int page = 1; page <= 5; ++page) {
     ASSERT_TRUE(GoToPage(page));
+    FocusCancel();
     for (const Row& row : rows)
       if (row.parent == page && row.font != Font::kNone && row.font != Font::kOwnerDrawn)
         ExpectLooksLikeItsTwin(row);
   }
   ASSERT_TRUE(GoToPage(1));
+}
+
+// ---- A high-contrast scheme, light text on black, in the prefix while the wizard runs; the old
+// values are put back for the suites after this one.
+
+const char kColors[] = "Control Panel\\Colors";
+const char* const kSchemeNames[] = {"Window", "WindowText", "ButtonFace", "ButtonText"};
+
+class WizardHighContrast : public WizardGroup {
+ protected:
+  static void SetUpTestSuite() {
+    for (int i = 0; i < 4; ++i) {
+      DWORD size = sizeof saved_[i];
+      had_[i] = !RegGetValueA(HKEY_CURRENT_USER, kColors, kSchemeNames[i], RRF_RT_REG_SZ, nullptr,
+                              saved_[i], &size);
+      SetColor(kSchemeNames[i], i % 2 ? "255 255 255" : "0 0 0");
+    }
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    EndWizard();
+    for (int i = 0; i < 4; ++i)
+      had_[i] ? SetColor(kSchemeNames[i], saved_[i])
+              : void(RegDeleteKeyValueA(HKEY_CURRENT_USER, kColors, kSchemeNames[i]));
+  }
+  static void SetColor(const char* name, const char* value) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name, REG_SZ, value, DWORD(lstrlenA(value) + 1));
+  }
+  static char saved_[4][64];
+  static bool had_[4];
+};
+char WizardHighContrast::saved_[4][64];
+bool WizardHighContrast::had_[4];
+
+// Where a panel lends its background, it lends the scheme's text colour: a label on a page and
+// one on the header band, a check box, the licence.
+TEST_F(WizardHighContrast, TextsDifferFromTheirBackground) {
+  const struct {
+    const char* name;
+    int page, index;
+  } texts[] = {{"1_01", 1, 0}, {"header title", 0, 0}, {"4_02", 4, 3}, {"licence", 2, 1}};
+  for (const auto& text : texts) {
+    if (text.page > 0) {
+      ASSERT_TRUE(GoToPage(text.page));
+    }
+    Sleep(200);  // let the page reach the screen
+    // Black text would differ from the default background just as well.
+    ASSERT_EQ(ScreenColor(wizard_->Panel(text.page), {390, 3}), RGB(0, 0, 0)) << text.name;
+    // Far more than a caret, a focus frame or an empty check box make.
+    EXPECT_GT(PixelsUnlike(PanelChild(text.page, text.index), RGB(0, 0, 0)), 300) << text.name;
+  }
 }
 
 }  // namespace

@@ -108,10 +108,58 @@ TEST_F(WizardNavigation, EnterDoesNothing) {
   ExpectNothingHappens(4);
 }
 
+// The keys alone: a page shows with its first control focused, and Tab walks the page's
+// controls, then Back where it is enabled, Next and Cancel, and round again.
+TEST_F(WizardNavigation, TabWalksThePageControlsThenTheButtons) {
+  const struct {
+    int page;
+    std::vector<int> focus;  // the focus when the page shows, then after each Tab
+  } walks[] = {
+      {1, {kLanguageListId, kNextId, kCancelId, kLanguageListId}},
+      {3,
+       {kInstallEditId, kDriveSelectorId, kInstallListId, kBackId, kNextId, kCancelId,
+        kInstallEditId}},
+      {4,
+       {kCreateShortcutsId, kShortcutEditId, kShortcutListId, kDesktopShortcutId, kBackId, kNextId,
+        kCancelId, kCreateShortcutsId}},
+  };
+  for (const auto& walk : walks) {
+    ASSERT_TRUE(GoToPage(walk.page));
+    for (size_t i = 0; i < walk.focus.size(); ++i) {
+      if (i > 0) wizard_->PressKey(VK_TAB);
+      HWND expected = Control(walk.focus[i]);
+      EXPECT_TRUE(WaitUntil([&] { return wizard_->Focus() == expected; }, 3000))
+          << "page " << walk.page << ", after " << i << " Tab: focus on id "
+          << GetDlgCtrlID(wizard_->Focus()) << ", not " << walk.focus[i];
+    }
+  }
+}
+
+// Leaves page 2 with the focus on the licence.
 TEST_F(WizardNavigation, EscAsksToCancelAndNoKeepsThePage) {
   ASSERT_TRUE(GoToPage(2));
+  // The licence is a multi-line edit, which takes Esc for itself and asks its panel to close.
+  HWND licence = PanelChild(2, 1);
+  ASSERT_TRUE(WaitUntil([&] { return wizard_->Focus() == licence; }));
   wizard_->PressKey(VK_ESCAPE);
   ExpectConfirmationThenNo(2);
+  EXPECT_TRUE(IsWindowVisible(licence));
+  EXPECT_EQ(Text(licence), Widen(texts_->License(0), codePage_));
+  EXPECT_TRUE(WaitUntil([&] { return wizard_->Focus() == licence; })) << "No gives it back";
+}
+
+// Back pressed by keyboard is disabled on page 1 while it has the focus: the focus must land on
+// the page, or no key would reach the wizard any more.
+TEST_F(WizardNavigation, BackByKeyboardLeavesAFocusForEsc) {
+  ASSERT_EQ(wizard_->VisiblePage(), 2);
+  wizard_->PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kBackId); }))
+      << "Tab leaves the licence";
+  wizard_->PressKey(VK_SPACE);
+  ASSERT_TRUE(wizard_->WaitForPage(1, PageText(1, "_cancel")));
+  EXPECT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kLanguageListId); }));
+  wizard_->PressKey(VK_ESCAPE);
+  ExpectConfirmationThenNo(1);
 }
 
 TEST_F(WizardNavigation, CancelAsksToCancelAndNoKeepsThePage) {
@@ -155,7 +203,13 @@ TEST_F(WizardNavigation, CopyMovesOnToTheLastPageWithOnlyFinishLeft) {
   // The hidden Back and Next took the captions of the last page's keys, which no section has.
   EXPECT_EQ(Text(Control(kBackId)), L"");
   EXPECT_EQ(Text(Control(kNextId)), L"");
-  CloseFolderWindows(5000);  // the installation opened the shortcut folder
+  // The installation opened the shortcut folder; the wizard is in front of it, Finish focused.
+  ASSERT_TRUE(FolderWindowShows(5000));
+  EXPECT_TRUE(WaitUntil([] { return GetForegroundWindow() == wizard_->main(); }, 3000))
+      << ClassName(GetForegroundWindow());
+  EXPECT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kCancelId); }, 3000))
+      << ClassName(wizard_->Focus()) << " " << GetDlgCtrlID(wizard_->Focus());
+  CloseFolderWindows(0);
 }
 
 // Esc is the Finish button on the last page; with the launch box unchecked nothing is started.

@@ -178,6 +178,15 @@ int PixelsDifferingFromTwin(HWND control, const Twin& twin) {
   return differing;
 }
 
+int PixelsUnlike(HWND window, COLORREF color) {
+  SIZE size;
+  const DWORD shownAs = DWORD(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  int unlike = 0;
+  for (DWORD pixel : CaptureClient(window, &size))
+    unlike += pixel != shownAs;
+  return unlike;
+}
+
 COLORREF ScreenColor(HWND window, POINT point) {
   MapWindowPoints(window, nullptr, &point, 1);
   HDC screen = GetDC(nullptr);

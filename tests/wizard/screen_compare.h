@@ -28,6 +28,10 @@ struct Twin {
 // not fully on the screen.
 int PixelsDifferingFromTwin(HWND control, const Twin& twin);
 
+// How many pixels of `window`'s client area, as the screen shows it, are not `color`: on a
+// background of that colour, the marks of what the window draws.
+int PixelsUnlike(HWND window, COLORREF color);
+
 // The colour the screen shows at a point of `window`'s client area.
 COLORREF ScreenColor(HWND window, POINT point);
 
