@@ -1,7 +1,8 @@
 // The uninstaller's plan over arbitrary logs and places, held against an oracle that reads paths
 // on its own: every step the plan makes must lie in one of the product's places and bear one of
-// the product's names (the build's own list), as Windows would open its path, and every registry
-// step must lie under the two keys the setup program writes.
+// the product's names (the build's own list), as Windows would open its path, no shortcut place
+// may be on a network share, and every registry step must lie under the two keys the setup
+// program writes. Each step comes once, and after everything that lies within it.
 //
 // Input: the install folder, the desktop folder and a shortcut folder, each ended by a NUL byte,
 // then the log. The shortcut folder is logged at the start, where the setup program logs one
@@ -40,8 +41,9 @@ std::string Lower(std::string text) {
 }
 
 // The oracle's reading of an absolute path as Windows opens it: separators either way and
-// repeated, "." and "..", trailing dots and spaces. "" when it is not absolute or not plain.
-std::string OraclePath(const std::string& spelled) {
+// repeated, "." and "..", trailing dots and spaces. "" when it is not absolute or not plain;
+// with `rootToo`, a drive's root as "C:".
+std::string OraclePath(const std::string& spelled, bool rootToo = false) {
   std::string text = spelled;
   for (char& c : text)
     if (c == '/') c = '\\';
@@ -86,7 +88,7 @@ std::string OraclePath(const std::string& spelled) {
     }
     if (!name.empty()) names.push_back(name);
   }
-  if (names.empty()) return "";
+  if (names.empty()) return rootToo && root.size() == 2 ? root : "";
   std::string path = root;
   for (const std::string& name : names) {
     for (const char c : name)
@@ -105,6 +107,13 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 std::vector<std::string> List(const char* const* names, int count) {
   return std::vector<std::string>(names, names + count);
+}
+
+std::vector<std::string> List(const ShortcutName* names, int count) {
+  std::vector<std::string> files;
+  for (int i = 0; i < count; ++i)
+    files.push_back(names[i].file);
+  return files;
 }
 
 struct Oracle {
@@ -141,15 +150,39 @@ bool IsAllowedFolder(const Oracle& oracle, const std::string& path) {
          Contains(oracle.loggedFolders, path);
 }
 
-// The place a step names lies at its start, and is one of the allowed places.
+// The place a step names lies at its start, is one of the allowed places, and is of the kind the
+// step says; a shortcut folder is never on a network share.
 bool IsAllowedPlace(const Oracle& oracle, const UninstallStep& step) {
   const std::string path = step.path;
   if (step.placeLength <= 0 || size_t(step.placeLength) > path.size()) return false;
   if (size_t(step.placeLength) < path.size() && path[size_t(step.placeLength)] != '\\')
     return false;
   const std::string place = path.substr(0, size_t(step.placeLength));
-  return Same(place, oracle.installFolder) || Same(place, oracle.desktop) ||
-         Contains(oracle.loggedFolders, place);
+  switch (step.place) {
+    case kInInstallFolder:
+      return Same(place, oracle.installFolder);
+    case kOnDesktop:
+      return Same(place, oracle.desktop);
+    case kInShortcutFolder:
+      return Contains(oracle.loggedFolders, place) && place.compare(0, 2, "\\\\") != 0;
+  }
+  return false;
+}
+
+bool IsRegistry(const UninstallStep& step) {
+  return step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey;
+}
+
+// No step twice, and none before a step that lies within it.
+void CheckOrder(const UninstallPlan& plan) {
+  for (int i = 0; i < plan.count; ++i)
+    for (int j = i + 1; j < plan.count; ++j) {
+      const UninstallStep &a = plan.steps[i], &b = plan.steps[j];
+      if (IsRegistry(a) != IsRegistry(b) || (IsRegistry(a) && a.root != b.root)) continue;
+      const std::string outer = Lower(a.path), inner = Lower(b.path);
+      if (a.kind == b.kind && outer == inner) std::abort();
+      if (inner.compare(0, outer.size() + 1, outer + "\\") == 0) std::abort();
+    }
 }
 
 bool IsProductKey(const UninstallStep& step) {
@@ -196,7 +229,7 @@ std::string TakeField(const uint8_t** data, size_t* size) {
 
 Oracle MakeOracle(const std::string& install, const std::string& desktop, const std::string& log) {
   Oracle oracle;
-  oracle.installFolder = OraclePath(install);
+  oracle.installFolder = OraclePath(install, true);
   oracle.desktop = OraclePath(desktop);
   const ProductNames& names = kProductNames;
   oracle.files = List(names.files, names.fileCount);
@@ -240,6 +273,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Oracle oracle = MakeOracle(install, desktop, log);
   for (int i = 0; i < plan.count; ++i)
     CheckStep(oracle, plan.steps[i]);
+  CheckOrder(plan);
   FreeUninstallPlan(&plan);
   return 0;
 }
