@@ -174,7 +174,7 @@ TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedShortcutFolder) {
   }
   EXPECT_TRUE(IsThere(kept)) << "a shortcut of the product's, but behind a link";
   ASSERT_TRUE(RemoveLink(0));
-  ExpectUndoneTo(before, kRemovedAll);
+  ExpectUndoneTo(Joined(before, ItemsAt({kept})), kRemovedAll);
 }
 
 // Shortcut-folder lines added to the log, naming an empty folder of the user's and one that
@@ -189,6 +189,23 @@ TEST_F(UninstallDamagedLog, ShortcutFoldersAndShortcutsOfTheUsersStay) {
       std::wstring(L"[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\language]\r\n");
   AppendToLog(registry + empty + L"\\\r\n" + registry + other + L"\\\r\n" + help + L"\r\n");
   ExpectUndoneTo(before, kRemovedAll);
+}
+
+// A read-only file of the product's given a second name in a folder of the user's (a hard
+// link): the flag is the file's, so it stays for both names, and the file is left.
+TEST_F(UninstallDamagedLog, ReadOnlyFileWithASecondNameKeepsItsFlag) {
+  const std::wstring own = OwnFolder(L"C:\\qx-own");
+  ASSERT_TRUE(Install());
+  const std::wstring licence = installation_.folder + L"\\license.eng.txt";
+  const std::wstring second = own + L"\\license.txt";
+  ASSERT_TRUE(SetFileAttributesW(licence.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateHardLinkW(second.c_str(), licence.c_str(), nullptr));
+  ownPaths_.push_back(second);
+  UninstallerRun run;
+  EXPECT_EQ(UninstallQuietly(&run), kSomeLeft);
+  EXPECT_TRUE(IsThere(licence));
+  EXPECT_TRUE(GetFileAttributesW(second.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(licence.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // A log whose writing was cut off: its last line, the desktop shortcut's, has no line end and
