@@ -77,8 +77,8 @@ TEST_F(UninstallRoundTrip, UndoesTwoInstallationsIntoOneFolderAtOnce) {
 }
 
 // Installed into A and then into B, which the uninstall entry now names: A's own uninstaller
-// removes A's files and leaves B's entry, settings and shortcuts, which point at B; B's
-// uninstaller then undoes the rest.
+// removes A's files, leaves B's entry, settings and shortcuts (which point at B) and says that
+// another installation is registered; B's uninstaller then undoes the rest.
 TEST_F(UninstallRoundTrip, EachUninstallerAnswersForItsOwnInstallation) {
   const SystemState before = TakeSystemState();
   ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelA"));
@@ -86,7 +86,11 @@ TEST_F(UninstallRoundTrip, EachUninstallerAnswersForItsOwnInstallation) {
   ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelB"));
   {
     UninstallerRun run;
-    ASSERT_TRUE(run.Start(L"\"" + a.uninstaller() + L"\" /quiet"));
+    const std::wstring report =
+        ProductText(0, "un_done") + L"\n\n" + ProductText(0, "un_other_registered");
+    ASSERT_TRUE(run.Start(L"\"" + a.uninstaller() + L"\""));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    ExpectBox(run.AnswerBox(IDOK), report, {IDOK});
     EXPECT_EQ(run.WaitForExit(), kRemovedAll);
     ASSERT_TRUE(run.WaitForSelfRemoval(a));
   }
