@@ -17,19 +17,36 @@
 //   4  everything it acted on was removed, but some lines of the log were passed over: they name
 //      places outside the product's, are too long, or the last line was cut
 //
+// Every file or folder it removes is removed through a handle of the item itself, opened without
+// following a link, after the place it lies in and every folder down to it have been checked
+// and held (folders/place_win32.h): what was checked is what goes. A read-only file with more
+// than one name keeps its flag and is left, since clearing it would clear it for the other name
+// too. A shortcut goes only when it points at this installation's file or address of its name,
+// and a shortcut folder only when this run removed one of the product's shortcuts from it, it is
+// then empty, and it is none of the user's special folders (by identity, however it is spelled).
+//
+// Each uninstaller answers for its own installation only: when the uninstall entry's
+// UninstallString names another uninstall.exe (a later installation into another folder), the
+// entry, the settings and the shortcut folder stay, its own files go, and the final message says
+// that another installation is registered.
+//
 // Removing itself: a running program's file cannot be deleted on Windows. So once everything
-// else is done, it copies itself to the temporary folder and starts the copy with
+// else is done, it copies itself into a new folder of its own in the temporary folder, one with
+// a name nobody can guess that only SYSTEM, the Administrators and this user may open, and
+// starts the copy with
 //   "COPY" /finish HANDLE FOLDER "ORIGINAL"   (uninstall/uninstall_text.h)
 // where HANDLE is an inherited handle of this process. The copy waits on it until this process
 // has ended, deletes the original uninstall.exe and the log (and the install folder, when an
-// installation made it and it is now empty), and asks Windows to delete the copy itself at the
-// next restart (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT): nothing can delete it sooner. The
+// installation made it and it is now empty, but never a drive's root), and asks Windows to
+// delete the copy and its folder at the next restart (MoveFileExA with
+// MOVEFILE_DELAY_UNTIL_REBOOT): nothing can delete them sooner. The
 // copy is started before the final message, so that the message and the exit code can say
 // whether it could be; the copy shows nothing and its own exit code means nothing. So when this
 // process has exited, uninstall.exe, install.log and the install folder disappear a moment
 // later: a caller that checks them waits for that.
 #include <windows.h>
 // After <windows.h>, which it needs.
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -41,6 +58,7 @@
 #include "folders/code_page_win32.h"
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
+#include "folders/place_win32.h"
 #include "install/install_text.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
@@ -79,6 +97,10 @@ constexpr Text kLeftText = {"un_left",
 constexpr Text kPassedOverText = {"un_passed_over",
                                   "Some lines of the install log point outside Quintaxel's "
                                   "folders and registry keys; they were left alone."};
+constexpr Text kOtherRegisteredText = {
+    "un_other_registered",
+    "Another installation of Quintaxel is registered on this computer, so its entry in the list "
+    "of installed programs, its settings and its shortcut folder were left in place."};
 constexpr Text kNoLogText = {
     "un_no_log",
     "The install log %s could not be read or names nothing to remove, so nothing was removed."};
@@ -90,15 +112,27 @@ const int kKeptFolderIds[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS,
                               CSIDL_PERSONAL,         CSIDL_COMMON_PROGRAMS,
                               CSIDL_COMMON_STARTMENU, CSIDL_COMMON_DESKTOPDIRECTORY};
 constexpr int kKeptFolderCount = sizeof kKeptFolderIds / sizeof kKeptFolderIds[0];
+// The shortcut folders that this run removed a shortcut of the product's from, and so may remove.
+constexpr int kMostEmptiedFolders = 8;
+
+// A file or folder as itself, whatever path leads to it.
+struct Identity {
+  DWORD volume, high, low;
+};
 
 struct Places {
-  char program[kPathBufferSize];  // this uninstall.exe, in its long form
-  char folder[kPathBufferSize];   // the install folder
+  char program[kPathBufferSize];       // this uninstall.exe, in its long form
+  char folder[kPathBufferSize];        // the install folder
+  char normalFolder[kPathBufferSize];  // the same as Windows opens it: "C:" for a drive's root
   char log[kPathBufferSize];
   char desktop[kPathBufferSize];
   char temp[kPathBufferSize];  // with its trailing backslash
   char kept[kKeptFolderCount][kPathBufferSize];
   const char* keptList[kKeptFolderCount];
+  Identity keptIdentity[kKeptFolderCount];  // all zero for one that could not be opened
+  bool otherRegistered;                     // the uninstall entry names another uninstall.exe
+  char emptied[kMostEmptiedFolders][kPathBufferSize];
+  int emptiedCount;
 };
 
 const char* Say(const Text& text) {
@@ -125,18 +159,45 @@ bool GetProgramPath(char* path) {
   return true;
 }
 
+Identity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+bool IsSame(const Identity& a, const Identity& b) {
+  return a.volume == b.volume && a.high == b.high && a.low == b.low;
+}
+
+// The identity of what `path` leads to, links followed; all zero when it cannot be opened.
+Identity FileIdentity(const char* path) {
+  Identity identity = {};
+  const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(file, &info)) identity = IdentityOf(info);
+  CloseHandle(file);
+  return identity;
+}
+
 // False when the program's own path cannot be had: then there is no log to go by either.
 bool FindPlaces(Places* places) {
   GetSpecialFolder(CSIDL_DESKTOP, places->desktop);
   for (int i = 0; i < kKeptFolderCount; ++i) {
     GetSpecialFolder(kKeptFolderIds[i], places->kept[i]);
     places->keptList[i] = places->kept[i];
+    if (places->kept[i][0]) places->keptIdentity[i] = FileIdentity(places->kept[i]);
   }
   const DWORD tempLength = GetTempPathA(sizeof places->temp, places->temp);
   if (tempLength == 0 || tempLength >= sizeof places->temp) places->temp[0] = '\0';
   if (!GetProgramPath(places->program)) return false;
   PathPrefix(places->program, LastComponentIndex(places->program) - 1, places->folder);
+  NormalizePath(places->folder, places->normalFolder);
   return PathBesideModule(places->log, sizeof places->log, places->program, kInstallLogName);
+}
+
+bool IsDriveRoot(const char* normalFolder) {
+  return normalFolder[0] != '\0' && normalFolder[1] == ':' && normalFolder[2] == '\0';
 }
 
 UninstallPlaces PlanPlaces(const Places& places) {
@@ -144,19 +205,77 @@ UninstallPlaces PlanPlaces(const Places& places) {
           places.keptList, kKeptFolderCount, &kProductNames};
 }
 
-bool DeleteOneFile(const char* path) {
-  if (DeleteFileA(path) || IsGone(GetLastError())) return true;
-  // Read-only is no reason to keep a file of the product; in use or forbidden is.
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      !(attributes & FILE_ATTRIBUTE_READONLY))
-    return false;
-  return SetFileAttributesA(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY)) &&
-         DeleteFileA(path);
+typedef BOOL(WINAPI* SetFileInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Bound at run time, for Windows before Vista lacks it: there nothing is removed, and every item
+// is named as left.
+bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
+  const auto set = reinterpret_cast<SetFileInformationFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+  return set && set(file, kind, info, size);
 }
 
-bool RemoveEmptyFolder(const char* path) {
-  return RemoveDirectoryA(path) || IsGone(GetLastError());
+// The read-only flag of the open file cleared, for deleting it. Zero times are left as they
+// are, and so are all-zero attributes, so "normal" stands for none.
+bool ClearReadOnly(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformation(file, FileBasicInfo, &basic, sizeof basic);
+}
+
+bool MarkForDeletion(HANDLE file) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// kOthers: a plain item, but not the product's (a shortcut that points elsewhere): it stays,
+// and is no failure.
+enum Removal { kRemoved, kWasGone, kLeft, kOthers };
+
+// What an item must be, besides a plain file or folder, for it to be removed: `isTheProducts`
+// is asked with the open item and the step; null when any item of that kind will do.
+struct ItemRule {
+  bool folder;
+  bool (*isTheProducts)(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info,
+                        const UninstallStep& step, const Places& places);
+  const UninstallStep* step;
+  const Places* places;
+};
+
+// The open item is what the rule asks for, and no link: by its handle, and by its path as well,
+// which alone shows a link under Wine.
+bool IsPlainItem(const BY_HANDLE_FILE_INFORMATION& info, const char* path, bool folder) {
+  const DWORD both[] = {info.dwFileAttributes, GetFileAttributesA(path)};
+  for (const DWORD attributes : both)
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return false;
+  return true;
+}
+
+// Removes `path` through a handle of the item itself, opened without following a link and
+// without sharing write or delete access, so that nobody can change, rename or replace it
+// between the checks and its removal. A folder goes only when empty.
+Removal RemoveItem(const char* path, const ItemRule& rule) {
+  const HANDLE item = CreateFileA(
+      path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (item == INVALID_HANDLE_VALUE) return IsGone(GetLastError()) ? kWasGone : kLeft;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool removed = GetFileInformationByHandle(item, &info) && IsPlainItem(info, path, rule.folder);
+  if (removed && rule.isTheProducts && !rule.isTheProducts(item, info, *rule.step, *rule.places)) {
+    CloseHandle(item);
+    return kOthers;
+  }
+  // A read-only file of more than one name keeps its flag: the flag is the file's, and so the
+  // other name's too.
+  if (removed && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+    removed = info.nNumberOfLinks == 1 && ClearReadOnly(item, info.dwFileAttributes);
+  removed = removed && MarkForDeletion(item);
+  CloseHandle(item);
+  return removed ? kRemoved : kLeft;
 }
 
 HKEY RootKey(RegistryRoot root) {
@@ -199,70 +318,145 @@ bool DeleteRegistryName(RegistryRoot root, const char* path, int lastAt) {
   return RemoveEmptyKey(root, path);
 }
 
-bool IsLinkOrNoFolder(DWORD attributes) {
-  return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// The shortcut file's bytes, read through its open handle; null when it is larger than any
+// shortcut the setup program makes could be. Free with std::free.
+char* ReadShortcutBytes(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info, DWORD* length) {
+  constexpr DWORD kMostBytes = 64 * 1024;
+  if (info.nFileSizeHigh != 0 || info.nFileSizeLow > kMostBytes) return nullptr;
+  char* bytes = static_cast<char*>(std::malloc(info.nFileSizeLow + 1));
+  if (bytes && ReadFile(item, bytes, info.nFileSizeLow, length, nullptr)) return bytes;
+  std::free(bytes);
+  return nullptr;
 }
 
-// The folders between a step's place and its item, held open while the item is removed.
-struct HeldFolders {
-  HANDLE handles[kPathBufferSize / 2];  // a path of 259 bytes has fewer folders than that
-  int count;
-  ~HeldFolders() {
-    for (int i = 0; i < count; ++i)
-      CloseHandle(handles[i]);
-  }
-};
+// The shell-link identifiers, defined here: libuuid holds every GUID of the system in one
+// object.
+const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kPersistStreamInterface = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-enum ChainState { kPlainChain, kChainGone, kChainLinked };
-
-// Opens each folder between the step's place and its item and checks that it is a plain folder,
-// not a symbolic link, junction or mount point, which would lead the removal out of the
-// product's place. Each is opened first, as itself rather than what it may point at, and
-// without delete sharing, so it cannot be renamed or replaced by a link between the check and
-// the removal. A folder step's item, which is removed itself, is checked by its attributes.
-ChainState HoldPlainFolders(const UninstallStep& step, HeldFolders* held) {
-  char folder[kPathBufferSize];
-  BoundedCopy(folder, step.path, sizeof folder);
-  for (int at = step.placeLength; folder[at] != '\0'; at += int(CharacterLength(folder + at))) {
-    if (at == step.placeLength || folder[at] != '\\') continue;  // the place's own separator
-    folder[at] = '\0';
-    // Listing access, because an open for attributes alone takes no part in sharing checks.
-    const HANDLE handle = CreateFileA(
-        folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) held->handles[held->count++] = handle;
-    const DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES && IsGone(GetLastError())) return kChainGone;
-    if (attributes == INVALID_FILE_ATTRIBUTES || IsLinkOrNoFolder(attributes)) return kChainLinked;
-    folder[at] = '\\';
+// The target path of a shell link given as its bytes, loaded by the shell from memory: the
+// file is read once, through the handle that deletes it.
+bool ReadShellLinkTarget(const char* bytes, DWORD length, char* target) {
+  target[0] = '\0';
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, length);
+  void* at = memory ? GlobalLock(memory) : nullptr;
+  if (!at) {
+    if (memory) GlobalFree(memory);
+    return false;
   }
-  if (step.kind == kRemoveFolder && int(std::strlen(step.path)) > step.placeLength) {
-    const DWORD attributes = GetFileAttributesA(step.path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkOrNoFolder(attributes)) return kChainLinked;
+  std::memcpy(at, bytes, length);
+  GlobalUnlock(memory);
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+    GlobalFree(memory);
+    return false;
   }
-  return kPlainChain;
+  IShellLinkA* link = nullptr;
+  IPersistStream* persist = nullptr;
+  bool read = false;
+  if (SUCCEEDED(CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
+                                 kShellLinkInterface, reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(kPersistStreamInterface, reinterpret_cast<void**>(&persist))))
+    read = SUCCEEDED(persist->Load(stream)) &&
+           link->GetPath(target, kPathBufferSize, nullptr, 0) == S_OK;
+  if (persist) persist->Release();
+  if (link) link->Release();
+  stream->Release();
+  return read;
 }
 
-// A file or folder step, carried out only through plain folders: through a link it is passed
-// over and reported as left. A folder on the way that is gone takes the item with it.
-bool CarryOutInPlace(const UninstallStep& step) {
+bool EndsWithUrl(const char* name) {
+  const size_t length = std::strlen(name);
+  return length >= 4 && IsSamePath(name + length - 4, ".url");
+}
+
+// A shortcut in a shortcut folder or on the desktop is the product's when it points at this
+// installation's file of its name, or at its address.
+bool IsProductShortcutItem(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info,
+                           const UninstallStep& step, const Places& places) {
+  DWORD length = 0;
+  char* bytes = ReadShortcutBytes(item, info, &length);
+  if (!bytes) return false;
+  const char* name = step.path + step.placeLength + 1;
+  char target[2 * kPathBufferSize];
+  const bool read = EndsWithUrl(name)
+                        ? ReadInternetShortcutAddress(bytes, int(length), target, sizeof target)
+                        : ReadShellLinkTarget(bytes, length, target);
+  std::free(bytes);
+  const ProductNames& names = kProductNames;
+  const bool desktop = step.place == kOnDesktop;
+  return read && IsProductShortcut(desktop ? names.desktopShortcuts : names.shortcuts,
+                                   desktop ? names.desktopShortcutCount : names.shortcutCount, name,
+                                   target, places.normalFolder);
+}
+
+// A shortcut folder goes only when this run removed one of the product's shortcuts from it, it
+// is now empty (the removal fails otherwise), no other installation is registered, and it is none
+// of the user's special folders, however the log spelled it.
+bool IsEmptiedShortcutFolder(HANDLE, const BY_HANDLE_FILE_INFORMATION& info,
+                             const UninstallStep& step, const Places& places) {
+  if (places.otherRegistered) return false;
+  const Identity identity = IdentityOf(info);
+  for (const Identity& kept : places.keptIdentity)
+    if ((kept.volume | kept.high | kept.low) && IsSame(identity, kept)) return false;
+  for (int i = 0; i < places.emptiedCount; ++i)
+    if (IsSamePath(places.emptied[i], step.path)) return true;
+  return false;
+}
+
+void NoteEmptiedFolder(const UninstallStep& step, Places* places) {
+  if (places->emptiedCount < kMostEmptiedFolders)
+    PathPrefix(step.path, LastComponentIndex(step.path) - 1,
+               places->emptied[places->emptiedCount++]);
+}
+
+// Holds the step's place and the folders down to its item's folder: from the install folder
+// down, not the install folder itself, which may be an administrator's link; a shortcut folder or
+// the desktop with it. A shortcut folder step, whose item is the place, holds nothing.
+bool HoldStepPlace(const UninstallStep& step, HeldFolders* held) {
+  char place[kPathBufferSize], folder[kPathBufferSize];
+  BoundedCopy(place, step.path, size_t(step.placeLength) + 1);
+  if (int(std::strlen(step.path)) == step.placeLength) return true;
+  BoundedCopy(folder, step.path, size_t(FindLastCharacter(step.path, '\\') - step.path) + 1);
+  return step.place == kInInstallFolder ? HoldPlainChainBelow(place, folder, held)
+                                        : HoldPlainChain(place, folder, held);
+}
+
+// A file or folder step, carried out only through plain, held folders: through a link, or a
+// folder that cannot be held, it is left. A folder on the way that is gone took the item with it.
+Removal CarryOutInPlace(const UninstallStep& step, const Places& places) {
   HeldFolders held = {};
-  switch (HoldPlainFolders(step, &held)) {
-    case kChainGone:
-      return true;
-    case kChainLinked:
-      return false;
-    case kPlainChain:
-      break;
+  Removal removal;
+  if (!HoldStepPlace(step, &held)) {
+    char folder[kPathBufferSize];
+    PathPrefix(step.path, LastComponentIndex(step.path) - 1, folder);
+    removal = GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && IsGone(GetLastError())
+                  ? kWasGone
+                  : kLeft;
+  } else {
+    const bool shortcutFolder = step.kind == kRemoveFolder && step.place == kInShortcutFolder;
+    const bool shortcut = step.kind == kDeleteFile && step.place != kInInstallFolder;
+    const ItemRule rule = {step.kind == kRemoveFolder,
+                           shortcutFolder ? IsEmptiedShortcutFolder
+                           : shortcut     ? IsProductShortcutItem
+                                          : nullptr,
+                           &step, &places};
+    removal = RemoveItem(step.path, rule);
   }
-  return step.kind == kDeleteFile ? DeleteOneFile(step.path) : RemoveEmptyFolder(step.path);
+  ReleaseFolders(&held);
+  return removal;
 }
 
-bool CarryOut(const UninstallStep& step) {
+bool CarryOut(const UninstallStep& step, Places* places) {
   switch (step.kind) {
     case kDeleteFile:
-    case kRemoveFolder:
-      return CarryOutInPlace(step);
+    case kRemoveFolder: {
+      const Removal removal = CarryOutInPlace(step, *places);
+      if (removal == kRemoved && step.kind == kDeleteFile && step.place == kInShortcutFolder)
+        NoteEmptiedFolder(step, places);
+      return removal != kLeft;  // what is not the product's is not left by this run
+    }
     case kDeleteRegistryName:
       return DeleteRegistryName(step.root, step.path, step.lastAt);
     case kRemoveRegistryKey:
@@ -289,12 +483,17 @@ bool IsUninstallEntryStep(const UninstallStep& step) {
 
 // Carries out the steps of the uninstall entry (`entry`) or all the others, in the plan's order.
 // True when an item of the product was left: a file or a registry value. A folder or key that
-// is not empty is not one: what keeps it may be the user's own.
-bool CarryOutSteps(const UninstallPlan& plan, bool entry, ReportList* left) {
+// is not empty is not one: what keeps it may be the user's own. While another installation is
+// registered, the registry is its: no registry step is carried out.
+bool CarryOutSteps(const UninstallPlan& plan, bool entry, Places* places, ReportList* left) {
   bool itemLeft = false;
   for (int i = 0; i < plan.count; ++i) {
     const UninstallStep& step = plan.steps[i];
-    if (IsUninstallEntryStep(step) != entry || CarryOut(step)) continue;
+    if (IsUninstallEntryStep(step) != entry) continue;
+    if (places->otherRegistered &&
+        (step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey))
+      continue;
+    if (CarryOut(step, places)) continue;
     if (step.kind == kDeleteFile || step.kind == kDeleteRegistryName) itemLeft = true;
     if (!step.reported) continue;
     char text[kPathBufferSize];
@@ -307,8 +506,44 @@ bool CarryOutSteps(const UninstallPlan& plan, bool entry, ReportList* left) {
 // The uninstall entry goes last, and only when nothing else of the product is left: otherwise
 // the entry, uninstall.exe and the log stay, so that the user can run the uninstaller again
 // from the list of installed programs once the file is no longer in use. True when they stay.
-bool CarryOutPlan(const UninstallPlan& plan, ReportList* left) {
-  return CarryOutSteps(plan, false, left) || CarryOutSteps(plan, true, left);
+bool CarryOutPlan(const UninstallPlan& plan, Places* places, ReportList* left) {
+  return CarryOutSteps(plan, false, places, left) || CarryOutSteps(plan, true, places, left);
+}
+
+// The program that an UninstallString starts: the text in quotes, or up to the first space.
+void CommandProgram(const char* command, char* program) {
+  const bool quoted = *command == '"';
+  const char* start = command + (quoted ? 1 : 0);
+  const char* end = start;
+  while (*end && *end != (quoted ? '"' : ' '))
+    ++end;
+  BoundedCopy(program, start,
+              size_t(end - start) + 1 > size_t(kPathBufferSize) ? size_t(kPathBufferSize)
+                                                                : size_t(end - start) + 1);
+}
+
+// True when the uninstall entry's UninstallString starts another program than this one: by its
+// path as Windows opens it, or else by the file's identity (an 8.3 name, a link). No entry, or
+// one without the value, is nobody else's.
+bool IsAnotherRegistered(const Places& places) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  char command[2 * kPathBufferSize] = "";
+  DWORD size = sizeof command - 1, type = 0;
+  const LONG read = RegQueryValueExA(key, "UninstallString", nullptr, &type,
+                                     reinterpret_cast<BYTE*>(command), &size);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || type != REG_SZ) return false;
+  command[size] = '\0';
+  char program[kPathBufferSize], normal[kPathBufferSize], own[kPathBufferSize];
+  CommandProgram(command, program);
+  if (NormalizePath(program, normal) && NormalizePath(places.program, own) &&
+      IsSamePath(normal, own))
+    return false;
+  const Identity named = FileIdentity(program), self = FileIdentity(places.program);
+  return !(named.volume | named.high | named.low) || !IsSame(named, self);
 }
 
 // True when the install folder holds nothing but uninstall.exe and the log, which the copy
@@ -352,7 +587,6 @@ HANDLE WriteHeldCopy(const char* program, const char* copy) {
   int length = 0;
   char* bytes = ReadWholeFile(program, &length);
   if (!bytes) return INVALID_HANDLE_VALUE;
-  DeleteFileA(copy);  // a leftover of an earlier run with this process id; never written through
   HANDLE file =
       CreateFileA(copy, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool written = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes, length);
@@ -369,17 +603,69 @@ HANDLE WriteHeldCopy(const char* program, const char* copy) {
   return held;
 }
 
-// Copies this program to the temporary folder and starts the copy, which waits for this process
-// to end and then removes the program, the log and, with `removeFolder`, the install folder
-// when empty. False, with nothing left behind, when that cannot be arranged.
-bool StartRemovalCopy(const Places& places, bool removeFolder) {
-  char number[24], copy[kPathBufferSize];
-  // Named after this process, so that two uninstallers never share one.
-  if (!places.temp[0] || !ComposePath(copy, "%s%s%s.exe", places.temp, kCopyName,
-                                      DecimalText(number, GetCurrentProcessId())))
+// "D:P" and full access for SYSTEM, the Administrators and this process's user, inherited by
+// what the folder holds, and nothing inherited from above; false when the user's name in the
+// system (its SID) cannot be had.
+bool PrivateFolderSecurity(SECURITY_ATTRIBUTES* security) {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  char buffer[256];  // a TOKEN_USER and the SID after it
+  DWORD size = 0;
+  char* sid = nullptr;
+  const bool known = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+                     ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+  CloseHandle(token);
+  char descriptor[256];
+  const bool made =
+      known &&
+      ComposePath(descriptor, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;%s)", sid) &&
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, &security->lpSecurityDescriptor, nullptr);
+  if (sid) LocalFree(sid);
+  security->nLength = sizeof *security;
+  security->bInheritHandle = FALSE;
+  return made;
+}
+
+// Makes a new folder in the temporary folder, named "qx" and 16 random hexadecimal digits, that
+// only SYSTEM, the Administrators and this user may open: a user who can write the temporary
+// folder can neither guess it in advance nor plant or change anything in it. A folder of that
+// name that is already there is refused, never used. False when none could be made.
+bool MakePrivateFolder(const char* temp, char* folder) {
+  typedef BOOLEAN(WINAPI * RandomFunction)(PVOID, ULONG);
+  const auto random = reinterpret_cast<RandomFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
+  unsigned char bytes[8];
+  SECURITY_ATTRIBUTES security = {};
+  if (!temp[0] || !random || !random(bytes, sizeof bytes) || !PrivateFolderSecurity(&security))
     return false;
-  const HANDLE held = WriteHeldCopy(places.program, copy);
-  if (held == INVALID_HANDLE_VALUE) return false;
+  char name[2 * sizeof bytes + 1];
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    name[2 * i] = "0123456789abcdef"[bytes[i] >> 4];
+    name[2 * i + 1] = "0123456789abcdef"[bytes[i] & 15];
+  }
+  name[2 * sizeof bytes] = '\0';
+  const bool made =
+      ComposePath(folder, "%sqx%s", temp, name) && CreateDirectoryA(folder, &security);
+  LocalFree(security.lpSecurityDescriptor);
+  return made;
+}
+
+// Copies this program into a private folder of its own and starts the copy, which waits for
+// this process to end and then removes the program, the log and, with `removeFolder`, the
+// install folder when empty. False, with nothing left behind, when that cannot be arranged.
+bool StartRemovalCopy(const Places& places, bool removeFolder) {
+  char number[24], folder[kPathBufferSize], copy[kPathBufferSize];
+  if (!MakePrivateFolder(places.temp, folder)) return false;
+  // Named after this process as well, so that a test can tell the copy of one run.
+  const HANDLE held = ComposePath(copy, "%s\\%s%s.exe", folder, kCopyName,
+                                  DecimalText(number, GetCurrentProcessId()))
+                          ? WriteHeldCopy(places.program, copy)
+                          : INVALID_HANDLE_VALUE;
+  if (held == INVALID_HANDLE_VALUE) {
+    RemoveDirectoryA(folder);
+    return false;
+  }
   HANDLE self = nullptr;
   char command[3 * kPathBufferSize];
   bool started = false;
@@ -401,7 +687,10 @@ bool StartRemovalCopy(const Places& places, bool removeFolder) {
   }
   if (self) CloseHandle(self);  // the copy holds its own inherited handle
   CloseHandle(held);            // the running copy's image now keeps it as it is
-  if (!started) DeleteFileA(copy);
+  if (!started) {
+    DeleteFileA(copy);
+    RemoveDirectoryA(folder);
+  }
   return started;
 }
 
@@ -412,16 +701,24 @@ int FinishRemoval(const UninstallOptions& options) {
   if (!IsPlainPath(options.original) || WaitForSingleObject(original, INFINITE) != WAIT_OBJECT_0)
     return kNoLog;
   CloseHandle(original);
+  const ItemRule anyFile = {false, nullptr, nullptr, nullptr};
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    if (DeleteOneFile(options.original)) break;
+    if (RemoveItem(options.original, anyFile) != kLeft) break;
     Sleep(kDeleteRetryMs);
   }
   char log[kPathBufferSize], folder[kPathBufferSize], self[kPathBufferSize];
-  if (PathBesideModule(log, sizeof log, options.original, kInstallLogName)) DeleteOneFile(log);
+  if (PathBesideModule(log, sizeof log, options.original, kInstallLogName))
+    RemoveItem(log, anyFile);
+  // Never a drive's root, which is no plain path.
   PathPrefix(options.original, LastComponentIndex(options.original) - 1, folder);
   if (options.removeFolder && IsPlainPath(folder)) RemoveDirectoryA(folder);
+  // The copy, and then its private folder.
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length > 0 && length < sizeof self) MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (length > 0 && length < sizeof self) {
+    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    *const_cast<char*>(FindLastCharacter(self, '\\')) = '\0';
+    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
   return kRemovedAll;
 }
 
@@ -441,15 +738,17 @@ void ShowNoLog(const char* log) {
   ShowMessage(message, MB_ICONERROR);
 }
 
-void ShowReport(const ReportList& left, bool passedOver) {
-  char summary[kReportListSize + 1024], message[kReportListSize + 2048];
+void ShowReport(const ReportList& left, bool passedOver, bool otherRegistered) {
+  char summary[kReportListSize + 1024], message[kReportListSize + 3072];
   const char* const list[] = {left.text};
   if (left.count)
     FillTextSlots(summary, sizeof summary, Say(kLeftText), list, 1);
   else
     BoundedCopy(summary, Say(kDoneText), sizeof summary);
-  const char* const texts[] = {summary, Say(kPassedOverText)};
-  FillTextSlots(message, sizeof message, passedOver ? "%s\n\n%s" : "%s", texts, 2);
+  const char* const texts[] = {
+      summary, passedOver ? "\n\n" : "", passedOver ? Say(kPassedOverText) : "",
+      otherRegistered ? "\n\n" : "", otherRegistered ? Say(kOtherRegisteredText) : ""};
+  FillTextSlots(message, sizeof message, "%s%s%s%s%s", texts, 5);
   ShowMessage(message, left.count ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
@@ -474,20 +773,24 @@ int Uninstall(bool quiet) {
   }
 
   ReportList left = {};
-  const bool keepSelf = CarryOutPlan(plan, &left);
-  const bool copyStarted = !keepSelf && StartRemovalCopy(places, plan.listsInstallFolder);
+  CoInitialize(nullptr);  // for reading the shortcuts
+  places.otherRegistered = IsAnotherRegistered(places);
+  const bool keepSelf = CarryOutPlan(plan, &places, &left);
+  // An installation into a drive's root listed the root; it is never removed.
+  const bool listsFolder = plan.listsInstallFolder && !IsDriveRoot(places.normalFolder);
+  const bool copyStarted = !keepSelf && StartRemovalCopy(places, listsFolder);
   if (!keepSelf && !copyStarted) {
     AddReportItem(&left, places.program);
     AddReportItem(&left, places.log);
   }
-  if (plan.listsInstallFolder && (!copyStarted || !HoldsOnlyOwnFiles(places))) {
+  if (listsFolder && (!copyStarted || !HoldsOnlyOwnFiles(places))) {
     char folder[kPathBufferSize];
     ComposePath(folder, "%s\\", places.folder);
     AddReportItem(&left, folder);
   }
   const bool passedOver = plan.passedOver > 0;
   FreeUninstallPlan(&plan);
-  if (!quiet) ShowReport(left, passedOver);
+  if (!quiet) ShowReport(left, passedOver, places.otherRegistered);
   return left.count ? kSomeLeft : passedOver ? kLinesPassedOver : kRemovedAll;
 }
 

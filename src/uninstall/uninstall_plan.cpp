@@ -7,6 +7,8 @@
 
 #include "folders/code_page.h"
 #include "install/install_text.h"
+#include "install/web_address.h"
+#include "lang/fill_text.h"
 
 namespace {
 
@@ -14,12 +16,29 @@ constexpr char kSeparator = '\\';
 // Lines are read whole up to this size, twice any path the uninstaller acts on: a longer one is
 // passed over whole, and a path that does not fit a path buffer is passed over too, never cut.
 constexpr int kLogLineSize = 2 * kPathBufferSize;
+// Each installation logs one shortcut folder, and a user picks few in a lifetime; every file
+// line is held against all of them, so a log naming more is passed over from there on rather
+// than made to cost the square of its length.
+constexpr int kMostShortcutFolders = 256;
 
 const char* const kProductKeys[2] = {kUninstallKeyPath, kSettingsKeyPath};
 const RegistryRoot kProductRoots[2] = {kLocalMachine, kCurrentUser};
 
 bool LiesDirectlyIn(const char* path, const char* folder) {
   return IsInsideFolder(path, folder) && !FindCharacter(path + std::strlen(folder) + 1, kSeparator);
+}
+
+bool IsDriveRoot(const char* path) {
+  return path[0] != '\0' && path[1] == ':' && path[2] == '\0';
+}
+
+// `path` lies below the install folder `folder`, which is plain or a drive's root (C:).
+bool LiesInInstallFolder(const char* path, const char* folder) {
+  return folder[0] != '\0' && IsPlainPath(path) && LiesBelow(path, folder);
+}
+
+bool IsNetworkPath(const char* path) {
+  return path[0] == kSeparator && path[1] == kSeparator;
 }
 
 int CountSeparators(const char* path) {
@@ -107,9 +126,10 @@ struct LogPass {
 };
 
 void AddStep(LogPass* pass, StepKind kind, RegistryRoot root, const char* path, int lastAt,
-             int placeLength, bool reported) {
+             int placeLength, bool reported, StepPlace place = kInInstallFolder) {
   UninstallStep step;
   step.kind = kind;
+  step.place = place;
   step.root = root;
   BoundedCopy(step.path, path, sizeof step.path);  // every path here fits: it was checked
   step.lastAt = lastAt;
@@ -139,6 +159,12 @@ bool IsOneOf(const char* name, const char* const* names, int count) {
   return false;
 }
 
+bool IsShortcutOf(const char* name, const ShortcutName* names, int count) {
+  for (int i = 0; i < count; ++i)
+    if (IsSamePath(name, names[i].file)) return true;
+  return false;
+}
+
 // `relative` (below the install folder) is a folder that holds one of the product's files.
 bool IsProductFolder(const ProductNames& names, const char* relative) {
   const size_t length = std::strlen(relative);
@@ -152,49 +178,70 @@ const char* NameAfter(const char* path, const char* folder) {
   return path + std::strlen(folder) + 1;
 }
 
-// The length of the place where `path` is a file of the product, or -1 where it is none.
-int PlaceOfFile(const LogPass& pass, const char* path) {
+// The length of the place where `path` is a file of the product, with that place's kind in
+// `place`, or -1 where it is none.
+int PlaceOfFile(const LogPass& pass, const char* path, StepPlace* place) {
   const ProductNames& names = *pass.places->names;
   const char* installFolder = pass.installFolder;
-  if (IsInsideFolder(path, installFolder) &&
+  *place = kInInstallFolder;
+  if (LiesInInstallFolder(path, installFolder) &&
       IsOneOf(NameAfter(path, installFolder), names.files, names.fileCount))
     return int(std::strlen(installFolder));
+  *place = kInShortcutFolder;
   for (int i = 0; i < pass.shortcutCount; ++i) {
     const char* folder = pass.shortcutFolders[i].path;
     if (LiesDirectlyIn(path, folder) &&
-        IsOneOf(NameAfter(path, folder), names.shortcuts, names.shortcutCount))
+        IsShortcutOf(NameAfter(path, folder), names.shortcuts, names.shortcutCount))
       return int(std::strlen(folder));
   }
+  *place = kOnDesktop;
   const char* desktop = pass.desktopFolder;
   if (LiesDirectlyIn(path, desktop) &&
-      IsOneOf(NameAfter(path, desktop), names.desktopShortcuts, names.desktopShortcutCount))
+      IsShortcutOf(NameAfter(path, desktop), names.desktopShortcuts, names.desktopShortcutCount))
     return int(std::strlen(desktop));
   return -1;
 }
 
+// Every installation logs its shortcut folder again: each is kept once, so that the files of a
+// long log are held against the few folders there are.
+bool IsKnownShortcutFolder(const LogPass& pass, const char* path) {
+  for (int i = 0; i < pass.shortcutCount; ++i)
+    if (IsSamePath(pass.shortcutFolders[i].path, path)) return true;
+  return false;
+}
+
 // True when the line was taken (even if, like the install folder, it is left to the end).
 bool TakeFolderLine(LogPass* pass, char* line) {
-  line[std::strlen(line) - 1] = '\0';  // the folder line's backslash
   char path[kPathBufferSize];
-  if (!ToPlainPath(line, path)) return false;
   const char* installFolder = pass->installFolder;
-  const bool isInstallFolder = IsSamePath(path, installFolder);
-  if (pass->afterRegistry) {  // a shortcut folder: its own place, whatever it is
+  // The install folder may be a root (C:\), which is no plain path.
+  const bool isInstallFolder =
+      installFolder[0] && NormalizePath(line, path) && IsSamePath(path, installFolder);
+  line[std::strlen(line) - 1] = '\0';  // the folder line's backslash
+  if (!isInstallFolder && !ToPlainPath(line, path)) return false;
+  if (pass->afterRegistry) {  // a shortcut folder: its own place
+    // The setup program never makes one on a network share, and opening one would hand the
+    // share's server this user's credentials.
+    if (IsNetworkPath(path)) return false;
+    const bool known = IsKnownShortcutFolder(*pass, path);
+    if (!known && pass->shortcutCount >= kMostShortcutFolders) return false;
     Folder folder;
     BoundedCopy(folder.path, path, sizeof folder.path);
-    if (!Append(&pass->shortcutFolders, &pass->shortcutCount, &pass->shortcutCapacity, folder))
+    if (!known &&
+        !Append(&pass->shortcutFolders, &pass->shortcutCount, &pass->shortcutCapacity, folder))
       pass->outOfMemory = true;
     if (isInstallFolder)
       pass->listsInstallFolder = true;
     else if (!IsKeptFolder(*pass, path))
-      AddStep(pass, kRemoveFolder, kLocalMachine, path, 0, int(std::strlen(path)), false);
+      AddStep(pass, kRemoveFolder, kLocalMachine, path, 0, int(std::strlen(path)), false,
+              kInShortcutFolder);
     return true;
   }
   if (isInstallFolder) {
     pass->listsInstallFolder = true;
     return true;
   }
-  if (!IsInsideFolder(path, installFolder) ||
+  if (!LiesInInstallFolder(path, installFolder) ||
       !IsProductFolder(*pass->places->names, NameAfter(path, installFolder)))
     return false;
   if (!IsKeptFolder(*pass, path))
@@ -207,9 +254,10 @@ bool TakeFileLine(LogPass* pass, const char* line) {
   if (!ToPlainPath(line, path)) return false;
   // uninstall.exe and the log go last, and by other means.
   if (IsSamePath(path, pass->programPath) || IsSamePath(path, pass->logPath)) return true;
-  const int placeLength = PlaceOfFile(*pass, path);
+  StepPlace place;
+  const int placeLength = PlaceOfFile(*pass, path, &place);
   if (placeLength < 0) return false;
-  AddStep(pass, kDeleteFile, kLocalMachine, path, 0, placeLength, true);
+  AddStep(pass, kDeleteFile, kLocalMachine, path, 0, placeLength, true, place);
   return true;
 }
 
@@ -269,21 +317,134 @@ bool LiesWithin(const UninstallStep& inner, const UninstallStep& outer) {
   return SameSpace(inner, outer) && LiesBelow(inner.path, outer.path);
 }
 
+// The byte `c` as the sort below orders it: ASCII letters folded, the separator before every
+// other byte, so that everything below a path comes right after that path.
+int SortByte(char c) {
+  if (c == kSeparator) return 1;
+  const unsigned char folded = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return folded == 0 ? 0 : folded + 1;
+}
+
+int SpaceOf(const UninstallStep& step) {
+  return IsRegistryStep(step) ? 1 + int(step.root) : 0;
+}
+
+// File steps first, then each registry root's, each by path as SortByte orders it.
+int ComparePlaces(const UninstallStep& a, const UninstallStep& b) {
+  if (SpaceOf(a) != SpaceOf(b)) return SpaceOf(a) - SpaceOf(b);
+  for (const char *x = a.path, *y = b.path;; ++x, ++y) {
+    if (*x == *y) {  // the same byte sorts the same: the long common starts cost little
+      if (*x == '\0') return 0;
+      // A double-byte character sorts by its bytes as they are: its second byte is no separator
+      // and no letter to fold.
+      if (CharacterLength(x) == 2) {
+        ++x, ++y;
+        if (*x != *y) return static_cast<unsigned char>(*x) - static_cast<unsigned char>(*y);
+      }
+      continue;
+    }
+    const int difference = SortByte(*x) - SortByte(*y);
+    if (difference != 0) return difference;
+  }
+}
+
+// For std::qsort over pointers into one array of steps: by place, then kind, then position, so
+// that repeats of one step lie together in the order of the log.
+int CompareForRepeats(const void* a, const void* b) {
+  const UninstallStep* x = *static_cast<const UninstallStep* const*>(a);
+  const UninstallStep* y = *static_cast<const UninstallStep* const*>(b);
+  const int byPlace = ComparePlaces(*x, *y);
+  if (byPlace != 0) return byPlace;
+  if (x->kind != y->kind) return int(x->kind) - int(y->kind);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+// Pointers to each of `count` steps, sorted with std::qsort by CompareForRepeats; null when
+// memory ran out.
+const UninstallStep** SortedSteps(const UninstallStep* steps, int count) {
+  if (count <= 0) return nullptr;
+  const UninstallStep** sorted =
+      static_cast<const UninstallStep**>(std::malloc(size_t(count) * sizeof(UninstallStep*)));
+  if (!sorted) return nullptr;
+  for (int i = 0; i < count; ++i)
+    sorted[i] = steps + i;
+  std::qsort(sorted, size_t(count), sizeof *sorted, CompareForRepeats);
+  return sorted;
+}
+
 // The log's steps from its last line to its first, each step once, at the place of its last
-// line: the latest installation is undone first.
+// line: the latest installation is undone first. Repeats are found by sorting, so a long log
+// costs n log n. -1 when memory ran out.
 int ReverseWithoutRepeats(const UninstallStep* steps, int count, UninstallStep* out) {
+  if (count <= 0) return 0;
+  const UninstallStep** sorted = SortedSteps(steps, count);
+  // Per step: 0 dropped, 1 kept, 2 kept and reported.
+  char* keep = static_cast<char*>(std::calloc(size_t(count), 1));
+  if (!sorted || !keep) {
+    std::free(sorted);
+    std::free(keep);
+    return -1;
+  }
+  for (int first = 0, next; first < count; first = next) {
+    bool reported = false;  // made by one of them
+    for (next = first; next < count && SameStep(*sorted[next], *sorted[first]); ++next)
+      reported = reported || sorted[next]->reported;
+    keep[sorted[next - 1] - steps] = reported ? 2 : 1;  // the last of them in the log
+  }
   int kept = 0;
   for (int i = count - 1; i >= 0; --i) {
-    int same = 0;
-    while (same < kept && !SameStep(out[same], steps[i]))
-      ++same;
-    if (same < kept) {
-      out[same].reported = out[same].reported || steps[i].reported;  // made by one of them
-    } else {
-      out[kept++] = steps[i];
-    }
+    if (!keep[i]) continue;
+    out[kept] = steps[i];
+    out[kept++].reported = keep[i] == 2;
   }
+  std::free(keep);
+  std::free(sorted);
   return kept;
+}
+
+struct OrderKey {
+  int place, depth, index;
+};
+
+// For std::qsort: by place, the deeper first, and otherwise as they were.
+int CompareOrderKeys(const void* a, const void* b) {
+  const OrderKey* x = static_cast<const OrderKey*>(a);
+  const OrderKey* y = static_cast<const OrderKey*>(b);
+  if (x->place != y->place) return x->place - y->place;
+  if (x->depth != y->depth) return y->depth - x->depth;
+  return x->index - y->index;
+}
+
+// Gives each step the place of the last step that lies within it (its own when none does), in
+// `place`. In sorted order, whatever lies within a path comes right after it, so one pass with
+// a stack of the paths that hold the current one finds them all. A path's steps (a file and a
+// folder of one name, say) are one group.
+void FindContentPlaces(const UninstallStep* steps, const UninstallStep* const* sorted, int count,
+                       int* place, int* stack) {
+  int* groupEnd = stack + count;
+  int* lastWithin = groupEnd + count;
+  int depth = 0;
+  const auto finish = [&] {
+    --depth;
+    int last = lastWithin[depth];
+    for (int k = stack[depth]; k < groupEnd[depth]; ++k) {
+      const int i = int(sorted[k] - steps);
+      place[i] = i > lastWithin[depth] ? i : lastWithin[depth];
+      if (i > last) last = i;
+    }
+    if (depth > 0 && last > lastWithin[depth - 1]) lastWithin[depth - 1] = last;
+  };
+  for (int k = 0, end; k < count; k = end) {
+    for (end = k + 1; end < count && ComparePlaces(*sorted[end], *sorted[k]) == 0; ++end) {
+    }
+    while (depth > 0 && !LiesWithin(*sorted[k], *sorted[stack[depth - 1]]))
+      finish();
+    stack[depth] = k;
+    groupEnd[depth] = end;
+    lastWithin[depth++] = -1;
+  }
+  while (depth > 0)
+    finish();
 }
 
 // Puts each step after everything that lies within it, keeping the order otherwise: a step
@@ -291,41 +452,32 @@ int ReverseWithoutRepeats(const UninstallStep* steps, int count, UninstallStep* 
 // first. Every step within another at one place lies on one chain of folders (or keys), so depth
 // orders them.
 bool OrderContentsFirst(UninstallStep* steps, int count) {
-  if (count == 0) return true;
-  int* place = static_cast<int*>(std::malloc(size_t(count) * 2 * sizeof(int)));
+  if (count <= 0) return true;
+  const UninstallStep** sorted = SortedSteps(steps, count);
+  int* place = static_cast<int*>(std::malloc(size_t(count) * 4 * sizeof(int)));
+  OrderKey* keys = static_cast<OrderKey*>(std::malloc(size_t(count) * sizeof(OrderKey)));
   UninstallStep* ordered = static_cast<UninstallStep*>(std::malloc(size_t(count) * sizeof *steps));
-  if (!place || !ordered) {
-    std::free(place);
-    std::free(ordered);
-    return false;
+  const bool ok = sorted && place && keys && ordered;
+  if (ok) {
+    FindContentPlaces(steps, sorted, count, place, place + count);
+    for (int i = 0; i < count; ++i)
+      keys[i] = OrderKey{place[i], CountSeparators(steps[i].path), i};
+    std::qsort(keys, size_t(count), sizeof *keys, CompareOrderKeys);
+    for (int i = 0; i < count; ++i)
+      ordered[i] = steps[keys[i].index];
+    std::memcpy(steps, ordered, size_t(count) * sizeof *steps);
   }
-  int* order = place + count;
-  for (int i = 0; i < count; ++i) {
-    place[i] = i;
-    for (int j = i + 1; j < count; ++j)
-      if (LiesWithin(steps[j], steps[i])) place[i] = j;
-  }
-  auto before = [&](int a, int b) {
-    if (place[a] != place[b]) return place[a] < place[b];
-    return CountSeparators(steps[a].path) > CountSeparators(steps[b].path);
-  };
-  for (int i = 0; i < count; ++i) {  // an insertion sort: stable, and the plan is short
-    int at = i;
-    for (; at > 0 && before(i, order[at - 1]); --at)
-      order[at] = order[at - 1];
-    order[at] = i;
-  }
-  for (int i = 0; i < count; ++i)
-    ordered[i] = steps[order[i]];
-  std::memcpy(steps, ordered, size_t(count) * sizeof *steps);
   std::free(ordered);
+  std::free(keys);
   std::free(place);
-  return true;
+  std::free(sorted);
+  return ok;
 }
 
 bool AddKeyTidying(UninstallPlan* plan, int* capacity, RegistryRoot root, const char* path) {
   UninstallStep step;
   step.kind = kRemoveRegistryKey;
+  step.place = kInInstallFolder;  // no file step
   step.root = root;
   BoundedCopy(step.path, path, sizeof step.path);
   step.lastAt = 0;
@@ -402,7 +554,10 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
   *plan = UninstallPlan{nullptr, 0, 0, 0, false};
   LogPass pass = {};
   pass.places = &places;
-  ToPlainPath(places.installFolder, pass.installFolder);
+  // A drive's root may be the install folder; any other must be plain.
+  if (!NormalizePath(places.installFolder, pass.installFolder) ||
+      !(IsPlainPath(pass.installFolder) || IsDriveRoot(pass.installFolder)))
+    pass.installFolder[0] = '\0';
   ToPlainPath(places.programPath, pass.programPath);
   ToPlainPath(places.logPath, pass.logPath);
   ToPlainPath(places.desktopFolder, pass.desktopFolder);
@@ -417,8 +572,9 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
     ok = plan->steps != nullptr;
   }
   if (ok) {
-    plan->count = ReverseWithoutRepeats(pass.steps, pass.count, plan->steps);
-    ok = OrderContentsFirst(plan->steps, plan->count) && AddKeysTidying(plan, pass);
+    const int kept = ReverseWithoutRepeats(pass.steps, pass.count, plan->steps);
+    plan->count = kept < 0 ? 0 : kept;
+    ok = kept >= 0 && OrderContentsFirst(plan->steps, plan->count) && AddKeysTidying(plan, pass);
   }
   std::free(pass.steps);
   if (!ok) {
@@ -434,4 +590,42 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
 void FreeUninstallPlan(UninstallPlan* plan) {
   std::free(plan->steps);
   *plan = UninstallPlan{nullptr, 0, 0, 0, false};
+}
+
+bool IsProductShortcut(const ShortcutName* names, int count, const char* fileName,
+                       const char* target, const char* installFolder) {
+  char targetPath[kPathBufferSize], productPath[kPathBufferSize], entry[kPathBufferSize];
+  const bool isPath = NormalizePath(target, targetPath);
+  for (int i = 0; i < count; ++i) {
+    if (!IsSamePath(fileName, names[i].file)) continue;
+    if (IsWebAddress(names[i].target)) {
+      if (std::strcmp(target, names[i].target) == 0) return true;
+      continue;
+    }
+    if (isPath && installFolder[0] &&
+        ComposePath(entry, "%s\\%s", installFolder, names[i].target) &&
+        NormalizePath(entry, productPath) && IsSamePath(targetPath, productPath))
+      return true;
+  }
+  return false;
+}
+
+bool ReadInternetShortcutAddress(const char* text, int length, char* address, size_t size) {
+  static const char kKey[] = "URL=";
+  const int keyLength = int(sizeof kKey) - 1;
+  for (int at = 0; at < length;) {
+    int end = at;
+    while (end < length && text[end] != '\r' && text[end] != '\n')
+      ++end;
+    if (end - at >= keyLength && SameStart(text + at, kKey, size_t(keyLength))) {
+      const size_t valueLength = size_t(end - at - keyLength);
+      if (valueLength >= size || std::memchr(text + at + keyLength, '\0', valueLength))
+        return false;
+      std::memcpy(address, text + at + keyLength, valueLength);
+      address[valueLength] = '\0';
+      return true;
+    }
+    at = end + 1;
+  }
+  return false;
 }

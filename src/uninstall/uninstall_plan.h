@@ -12,12 +12,19 @@
 //  - a file inside the install folder (the folder of uninstall.exe) whose name there is one of
 //    the product's file names, or a folder that holds such a name;
 //  - a shortcut folder, that is a folder line right after a registry line (where the setup
-//    program writes it, after the settings key lines), or a file directly in a shortcut folder
-//    named on an earlier line and bearing one of the product's shortcut file names;
+//    program writes it, after the settings key lines), on a drive and not on a network share, or
+//    a file directly in a shortcut folder named on an earlier line and bearing one of the
+//    product's shortcut file names;
 //  - the desktop shortcut's file name directly in the user's desktop folder;
 //  - a registry name at or below the uninstall key or the settings key.
 // Every other line is passed over, and so is every path of 260 bytes or more: nothing is ever
-// cut to fit. Paths compare without regard to the case of ASCII letters.
+// cut to fit. Paths compare without regard to the case of ASCII letters. The install folder may
+// be a drive's root (C:\): the product's names are taken there as anywhere, the root never.
+//
+// A name is not enough for what another program or the user may have made: a shortcut is
+// removed only when what it points at is the product's (IsProductShortcut), and a shortcut
+// folder only when this run removed a shortcut of the product's from it; the uninstaller checks
+// both when it carries the steps out.
 #pragma once
 
 #include <cstddef>
@@ -60,8 +67,16 @@ enum StepKind {
   kRemoveRegistryKey,  // only when it has neither values nor subkeys
 };
 
+// Where a file or folder step's item lies, which says how it is checked when it is carried out.
+enum StepPlace {
+  kInInstallFolder,   // below the install folder, which is judged by its path and not held
+  kInShortcutFolder,  // a shortcut in a shortcut folder; for kRemoveFolder, that folder itself
+  kOnDesktop,         // the desktop shortcut
+};
+
 struct UninstallStep {
   StepKind kind;
+  StepPlace place;             // file and folder steps only
   RegistryRoot root;           // registry steps only
   char path[kPathBufferSize];  // the file or folder (no trailing backslash), or the key path
   // Files and folders: the length of the allowed place that `path` begins with (the install
@@ -75,14 +90,21 @@ struct UninstallStep {
   bool reported;
 };
 
+// A shortcut the setup program makes: its file name, with ".lnk" or ".url", and what it points
+// at, the text of its "scNsrc": a web address, or an entry name in the install folder.
+struct ShortcutName {
+  const char* file;
+  const char* target;
+};
+
 // The names of the product's files and shortcuts, as the build knows them from the payload
 // manifest and the setup language file. Names compare without regard to ASCII letter case.
 struct ProductNames {
   const char* const* files;  // below the install folder: help\english\index.html, the log
   int fileCount;
-  const char* const* shortcuts;  // shortcut file names of every language, with ".lnk" or ".url"
+  const ShortcutName* shortcuts;  // the shortcuts of every language
   int shortcutCount;
-  const char* const* desktopShortcuts;  // the desktop shortcut's file name of every language
+  const ShortcutName* desktopShortcuts;  // the desktop shortcut of every language
   int desktopShortcutCount;
 };
 
@@ -128,3 +150,16 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
                         UninstallPlan* plan);
 
 void FreeUninstallPlan(UninstallPlan* plan);
+
+// True when a shortcut whose file is called `fileName` and that points at `target` is one the
+// product made: a shortcut of `names` has that file name (ASCII case ignored) and its "scNsrc" is
+// the same web address, byte for byte, or names the same file in `installFolder` (a normalised
+// folder, which may be a drive's root) as `target` does, as Windows opens both. `target` is a
+// shell link's target path or an Internet shortcut's address.
+bool IsProductShortcut(const ShortcutName* names, int count, const char* fileName,
+                       const char* target, const char* installFolder);
+
+// The address of an Internet shortcut's text (`length` bytes): the value of its first line
+// "URL=..." up to the line end, into `address` (`size` bytes). False when there is no such line
+// or it does not fit.
+bool ReadInternetShortcutAddress(const char* text, int length, char* address, size_t size);

@@ -39,9 +39,14 @@ const char* const kFiles[] = {"quintaxel.exe",  "help\\english\\index.html",
                               "new.txt",        "help\\old\\old.txt",
                               kLong259.c_str(), kLong260.c_str(),
                               kLong519.c_str()};
-const char* const kShortcutNames[] = {"Quintaxel.lnk", "Home page.url", "Help.url",
-                                      "x.lnk",         "y.lnk",         "\xD3\xE4\xE0\xEB.lnk"};
-const char* const kDesktopNames[] = {"Quintaxel.lnk", "\xD3\xE4\xE0\xEB.lnk"};
+const ShortcutName kShortcutNames[] = {{"Quintaxel.lnk", "quintaxel.exe"},
+                                       {"Home page.url", "http://www.quintaxel.example/"},
+                                       {"Help.url", "http://help.example/"},
+                                       {"x.lnk", "help\\english\\index.html"},
+                                       {"y.lnk", "a.txt"},
+                                       {"\xD3\xE4\xE0\xEB.lnk", "quintaxel.exe"}};
+const ShortcutName kDesktopNames[] = {{"Quintaxel.lnk", "quintaxel.exe"},
+                                      {"\xD3\xE4\xE0\xEB.lnk", "quintaxel.exe"}};
 const ProductNames kNames = {kFiles, 11, kShortcutNames, 6, kDesktopNames, 2};
 
 struct Plan {
@@ -256,6 +261,11 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
        Concat({"file " + kShortcuts + "\\Help.URL", "folder " + kShortcuts + " (quiet)", language},
               kTidying),
        3},
+      {"a shortcut folder on a network share, which is never opened",
+       registry + "\\\\server\\share\\Quintaxel\\\r\n" + "\\\\server\\share\\Quintaxel\\x.lnk\r\n",
+       Concat({language}, kTidying), 2},
+      {"a kept folder spelled otherwise",
+       registry + "c:\\users\\ME\\Start Menu\\.\\Programs.\\\r\n", Concat({language}, kTidying), 0},
       {"the desktop picked as the shortcut folder",
        registry + kDesktop + "\\\r\n" + kDesktop + "\\Help.url\r\n",
        Concat({"file " + kDesktop + "\\Help.url", language}, kTidying), 0},
@@ -354,6 +364,51 @@ TEST(UninstallPlan, UndoesInstallationsIntoDoubleByteFolders) {
     EXPECT_EQ(plan.passedOver, 0) << row.codePage;
     EXPECT_TRUE(plan.listsInstallFolder) << row.codePage;
   }
+}
+
+// A drive's root as the install folder: the product's names there are removed like anywhere
+// else, and the root is never a step.
+TEST(UninstallPlan, UndoesAnInstallationIntoADriveRoot) {
+  const Plan plan = BuildPlan(
+      "C:\\\r\nC:\\quintaxel.exe\r\nC:\\help\\\r\nC:\\help\\english\\\r\n"
+      "C:\\help\\english\\index.html\r\nC:\\notes.txt\r\n",
+      "C:\\");
+  EXPECT_EQ(plan.steps, (std::vector<std::string>{"file C:\\help\\english\\index.html",
+                                                  "folder C:\\help\\english", "folder C:\\help",
+                                                  "file C:\\quintaxel.exe"}));
+  EXPECT_EQ(plan.passedOver, 1);
+  EXPECT_TRUE(plan.listsInstallFolder);
+}
+
+// A shortcut is the product's by what it points at, not by its name alone.
+TEST(UninstallPlan, ShortcutsPointingAtTheProduct) {
+  const struct {
+    const char* file;
+    std::string target;
+    bool product;
+  } rows[] = {
+      {"Quintaxel.lnk", kQ + "\\quintaxel.exe", true},
+      {"QUINTAXEL.LNK", "c:\\program files\\quintaxel.\\QUINTAXEL.EXE", true},
+      {"x.lnk", kQ + "\\help\\english\\index.html", true},
+      {"Quintaxel.lnk", kQ + "\\a.txt", false},
+      {"Quintaxel.lnk", "C:\\Users\\me\\evil.exe", false},
+      {"Quintaxel.lnk", "C:\\Program Files\\Quintaxel2\\quintaxel.exe", false},
+      {"notes.lnk", kQ + "\\quintaxel.exe", false},
+      {"Home page.url", "http://www.quintaxel.example/", true},
+      {"Home page.url", "http://www.quintaxel.example/x", false},
+      {"Home page.url", kQ + "\\quintaxel.exe", false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(IsProductShortcut(kShortcutNames, 6, row.file, row.target.c_str(), kQ.c_str()),
+              row.product)
+        << row.file << " -> " << row.target;
+  EXPECT_TRUE(IsProductShortcut(kShortcutNames, 6, "y.lnk", "C:\\a.txt", "C:"));
+
+  char address[64];
+  const std::string url = "[InternetShortcut]\r\nIDList=\r\nURL=http://x.example/\r\nHotKey=0\r\n";
+  ASSERT_TRUE(ReadInternetShortcutAddress(url.data(), int(url.size()), address, sizeof address));
+  EXPECT_STREQ(address, "http://x.example/");
+  EXPECT_FALSE(ReadInternetShortcutAddress("[InternetShortcut]\n", 19, address, sizeof address));
 }
 
 // Each spelling, what NormalizePath makes of it ("" when it refuses it), and whether the

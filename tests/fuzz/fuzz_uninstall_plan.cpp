@@ -1,7 +1,8 @@
 // The uninstaller's plan over arbitrary logs and places, held against an oracle that reads paths
 // on its own: every step the plan makes must lie in one of the product's places and bear one of
-// the product's names (the build's own list), as Windows would open its path, and every registry
-// step must lie under the two keys the setup program writes.
+// the product's names (the build's own list), as Windows would open its path, no shortcut place
+// may be on a network share, and every registry step must lie under the two keys the setup
+// program writes. Each step comes once, and after everything that lies within it.
 //
 // Input: a byte that picks the code page (single-byte, 932, 936, 949 or 950), the install folder,
 // the desktop folder and a shortcut folder, each ended by a NUL byte, then the log. The shortcut
@@ -68,8 +69,9 @@ bool IsRefused(char16_t c) {
 }
 
 // The oracle's reading of an absolute path as Windows opens it: separators either way and
-// repeated, "." and "..", trailing dots and spaces. "" when it is not absolute or not plain.
-Text OraclePath(const Text& spelled) {
+// repeated, "." and "..", trailing dots and spaces. "" when it is not absolute or not plain;
+// with `rootToo`, a drive's root as "C:".
+Text OraclePath(const Text& spelled, bool rootToo = false) {
   Text text = spelled;
   for (char16_t& c : text)
     if (c == u'/') c = u'\\';
@@ -113,7 +115,7 @@ Text OraclePath(const Text& spelled) {
     }
     if (!name.empty()) names.push_back(name);
   }
-  if (names.empty()) return u"";
+  if (names.empty()) return rootToo && root.size() == 2 ? root : u"";
   Text path = root;
   for (const Text& name : names) {
     for (const char16_t c : name)
@@ -138,6 +140,13 @@ std::vector<Text> List(const char* const* names, int count) {
   for (int i = 0; i < count; ++i)
     list.push_back(Units(names[i]));
   return list;
+}
+
+std::vector<Text> List(const ShortcutName* names, int count) {
+  std::vector<Text> files;
+  for (int i = 0; i < count; ++i)
+    files.push_back(Units(names[i].file));
+  return files;
 }
 
 struct Oracle {
@@ -173,8 +182,8 @@ bool IsAllowedFolder(const Oracle& oracle, const Text& path) {
          Contains(oracle.loggedFolders, path);
 }
 
-// The place a step names lies at its start, ends at a character, and is one of the allowed
-// places.
+// The place a step names lies at its start, ends at a character, is one of the allowed places,
+// and is of the kind the step says; a shortcut folder is never on a network share.
 bool IsAllowedPlace(const Oracle& oracle, const UninstallStep& step) {
   const std::string path = step.path;
   if (step.placeLength <= 0 || size_t(step.placeLength) > path.size()) return false;
@@ -182,8 +191,31 @@ bool IsAllowedPlace(const Oracle& oracle, const UninstallStep& step) {
   const Text whole = Units(path);
   if (whole.compare(0, place.size(), place) != 0) return false;  // cut inside a character
   if (place.size() < whole.size() && whole[place.size()] != u'\\') return false;
-  return Same(place, oracle.installFolder) || Same(place, oracle.desktop) ||
-         Contains(oracle.loggedFolders, place);
+  switch (step.place) {
+    case kInInstallFolder:
+      return Same(place, oracle.installFolder);
+    case kOnDesktop:
+      return Same(place, oracle.desktop);
+    case kInShortcutFolder:
+      return Contains(oracle.loggedFolders, place) && place.compare(0, 2, u"\\\\") != 0;
+  }
+  return false;
+}
+
+bool IsRegistry(const UninstallStep& step) {
+  return step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey;
+}
+
+// No step twice, and none before a step that lies within it.
+void CheckOrder(const UninstallPlan& plan) {
+  for (int i = 0; i < plan.count; ++i)
+    for (int j = i + 1; j < plan.count; ++j) {
+      const UninstallStep &a = plan.steps[i], &b = plan.steps[j];
+      if (IsRegistry(a) != IsRegistry(b) || (IsRegistry(a) && a.root != b.root)) continue;
+      const Text outer = Lower(Units(a.path)), inner = Lower(Units(b.path));
+      if (a.kind == b.kind && outer == inner) std::abort();
+      if (inner.compare(0, outer.size() + 1, outer + u"\\") == 0) std::abort();
+    }
 }
 
 bool IsProductKey(const UninstallStep& step) {
@@ -231,7 +263,7 @@ std::string TakeField(const uint8_t** data, size_t* size) {
 
 Oracle MakeOracle(const std::string& install, const std::string& desktop, const std::string& log) {
   Oracle oracle;
-  oracle.installFolder = OraclePath(Units(install));
+  oracle.installFolder = OraclePath(Units(install), true);
   oracle.desktop = OraclePath(Units(desktop));
   const ProductNames& names = kProductNames;
   oracle.files = List(names.files, names.fileCount);
@@ -278,6 +310,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Oracle oracle = MakeOracle(install, desktop, log);
   for (int i = 0; i < plan.count; ++i)
     CheckStep(oracle, plan.steps[i]);
+  CheckOrder(plan);
   FreeUninstallPlan(&plan);
   return 0;
 }

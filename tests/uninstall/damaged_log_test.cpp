@@ -152,6 +152,62 @@ TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedFolder) {
   ExpectUndoneTo(before, kRemovedAll);
 }
 
+// The start-menu shortcut folder replaced by a link to a folder of the user's that holds the
+// product's own shortcuts: nothing is removed through the link, and each shortcut is named.
+TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedShortcutFolder) {
+  const std::wstring victim = OwnFolder(L"C:\\qx-victim");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring help = installation_.shortcutFolder + L"\\Help.lnk";
+  const std::wstring kept = victim + L"\\Help.lnk";
+  ASSERT_TRUE(CopyFileW(help.c_str(), kept.c_str(), TRUE));
+  ownPaths_.push_back(kept);
+  ASSERT_TRUE(LinkFolder(installation_.shortcutFolder, victim));
+  {
+    UninstallerRun run;
+    ASSERT_TRUE(run.Start(UninstallString()));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    const wizard::Confirmation report = run.AnswerBox(IDOK);
+    EXPECT_NE(report.text.find(help + L"\n"), std::wstring::npos) << Narrow(report.text);
+    EXPECT_EQ(run.WaitForExit(), kSomeLeft);
+    EXPECT_TRUE(run.LeftNoCopy());
+  }
+  EXPECT_TRUE(IsThere(kept)) << "a shortcut of the product's, but behind a link";
+  ASSERT_TRUE(RemoveLink(0));
+  ExpectUndoneTo(Joined(before, ItemsAt({kept})), kRemovedAll);
+}
+
+// Shortcut-folder lines added to the log, naming an empty folder of the user's and one that
+// holds a "Help.lnk" that points nowhere of the product's: neither is removed, nor the file.
+TEST_F(UninstallDamagedLog, ShortcutFoldersAndShortcutsOfTheUsersStay) {
+  const std::wstring empty = OwnFolder(L"C:\\qx-empty");
+  const std::wstring other = OwnFolder(L"C:\\qx-other");
+  const std::wstring help = OwnFile(other + L"\\Help.lnk");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring registry =
+      std::wstring(L"[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\language]\r\n");
+  AppendToLog(registry + empty + L"\\\r\n" + registry + other + L"\\\r\n" + help + L"\r\n");
+  ExpectUndoneTo(before, kRemovedAll);
+}
+
+// A read-only file of the product's given a second name in a folder of the user's (a hard
+// link): the flag is the file's, so it stays for both names, and the file is left.
+TEST_F(UninstallDamagedLog, ReadOnlyFileWithASecondNameKeepsItsFlag) {
+  const std::wstring own = OwnFolder(L"C:\\qx-own");
+  ASSERT_TRUE(Install());
+  const std::wstring licence = installation_.folder + L"\\license.eng.txt";
+  const std::wstring second = own + L"\\license.txt";
+  ASSERT_TRUE(SetFileAttributesW(licence.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateHardLinkW(second.c_str(), licence.c_str(), nullptr));
+  ownPaths_.push_back(second);
+  UninstallerRun run;
+  EXPECT_EQ(UninstallQuietly(&run), kSomeLeft);
+  EXPECT_TRUE(IsThere(licence));
+  EXPECT_TRUE(GetFileAttributesW(second.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(licence.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // A log whose writing was cut off: its last line, the desktop shortcut's, has no line end and
 // may name a shorter path, so the shortcut it named stays; everything else goes.
 TEST_F(UninstallDamagedLog, LastLineCutInTheMiddleIsPassedOver) {

@@ -77,6 +77,35 @@ TEST_F(UninstallRoundTrip, UndoesTwoInstallationsIntoOneFolderAtOnce) {
   EXPECT_EQ(Differences(before, TakeSystemState()), "");
 }
 
+// Installed into A and then into B, which the uninstall entry now names: A's own uninstaller
+// removes A's files, leaves B's entry, settings and shortcuts (which point at B) and says that
+// another installation is registered; B's uninstaller then undoes the rest.
+TEST_F(UninstallRoundTrip, EachUninstallerAnswersForItsOwnInstallation) {
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelA"));
+  const Installation a = installation_;
+  ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelB"));
+  {
+    UninstallerRun run;
+    const std::wstring report =
+        ProductText(0, "un_done") + L"\n\n" + ProductText(0, "un_other_registered");
+    ASSERT_TRUE(run.Start(L"\"" + a.uninstaller() + L"\""));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    ExpectBox(run.AnswerBox(IDOK), report, {IDOK});
+    EXPECT_EQ(run.WaitForExit(), kRemovedAll);
+    ASSERT_TRUE(run.WaitForSelfRemoval(a));
+  }
+  EXPECT_EQ(UninstallString(), L"\"" + installation_.uninstaller() + L"\"");
+  EXPECT_FALSE(IsThere(a.folder));
+  EXPECT_TRUE(IsThere(installation_.desktopLink));
+  EXPECT_TRUE(IsThere(installation_.shortcutFolder + L"\\Help.lnk"));
+
+  UninstallerRun run;
+  EXPECT_EQ(UninstallQuietly(&run), kRemovedAll);
+  ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
+  EXPECT_EQ(Differences(before, TakeSystemState()), "");
+}
+
 // A leaf name typed with a trailing dot, which Windows drops from the folder it makes, and an
 // emptied one, which makes the install folder the folder picked (a folder of the user's).
 TEST_F(UninstallRoundTrip, UndoesInstallationsIntoOddlySpelledFolders) {

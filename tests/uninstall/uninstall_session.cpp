@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "lang/language.h"
@@ -97,14 +98,26 @@ std::wstring TempFolder() {
   return temp;
 }
 
-// The copies of uninstallers whose test ended before it could remove them: deleted, with
-// their scheduled deletion.
+// A pending operation's source as a path: without the "\??\" that the system puts before it.
+std::wstring PendingPath(const std::wstring& source) {
+  return source.compare(0, 4, L"\\??\\") == 0 ? source.substr(4) : source;
+}
+
+// The copies of uninstallers whose test ended before it could remove them, and their private
+// folders ("qx" and 16 hexadecimal digits in the temporary folder): deleted, with their
+// scheduled deletions.
 void RemoveScheduledCopies() {
   const std::vector<std::wstring> strings = PendingOperations();
   for (size_t i = 0; i + 1 < strings.size(); i += 2) {
     const std::wstring name = strings[i].substr(strings[i].find_last_of(L'\\') + 1);
-    if (!strings[i + 1].empty() || _wcsnicmp(name.c_str(), L"qxuninstall", 11) != 0) continue;
-    DeleteFileW((TempFolder() + name).c_str());
+    if (!strings[i + 1].empty() || _wcsnicmp(name.c_str(), L"qx", 2) != 0) continue;
+    const std::wstring path = PendingPath(strings[i]);
+    if (_wcsnicmp(name.c_str(), L"qxuninstall", 11) == 0)
+      DeleteFileW(path.c_str());
+    else if (name.size() == 18)
+      RemoveDirectoryW(path.c_str());
+    else
+      continue;
     DropPendingOperation(strings[i]);
   }
 }
@@ -233,20 +246,40 @@ std::wstring UninstallerRun::CopyName() const {
                  kSelfRemovalMs))
     return ::testing::AssertionFailure()
            << Narrow(CopyName()) << " is not scheduled for deletion at the next restart";
-  const std::wstring copy = TempFolder() + CopyName();
-  if (!EndsWithNoCase(scheduled, copy.substr(2)))
+  // The copy lies in a private folder of its own, directly in the temporary folder, whose
+  // deletion follows the copy's.
+  const std::wstring copy = PendingPath(scheduled);
+  const std::wstring folder = copy.substr(0, copy.find_last_of(L'\\'));
+  const std::wstring folderName = folder.substr(folder.find_last_of(L'\\') + 1);
+  const std::wstring temp = TempFolder();
+  if (lstrcmpiW(folder.substr(0, folder.size() - folderName.size()).c_str(), temp.c_str()) != 0 ||
+      folderName.size() != 18 || _wcsnicmp(folderName.c_str(), L"qx", 2) != 0)
     return ::testing::AssertionFailure()
-           << "the deletion scheduled is of " << Narrow(scheduled) << ", not of " << Narrow(copy);
+           << "the copy " << Narrow(copy) << " is not in a folder of its own in " << Narrow(temp);
+  const std::vector<std::wstring> pending = PendingOperations();
+  const auto at = std::find(pending.begin(), pending.end(), scheduled);
+  if (at + 2 >= pending.end() || PendingPath(at[2]) != folder || !at[3].empty())
+    return ::testing::AssertionFailure()
+           << "the deletion of " << Narrow(folder) << " is not scheduled after the copy's";
   // What the restart does; the copy's process may still be ending.
   const bool deleted =
       WaitUntil([&] { return DeleteFileW(copy.c_str()) || !IsThere(copy); }, kSelfRemovalMs);
   DropPendingOperation(scheduled);
-  if (!deleted) return ::testing::AssertionFailure() << "cannot delete " << Narrow(copy);
+  DropPendingOperation(at[2]);
+  if (!deleted || !RemoveDirectoryW(folder.c_str()))
+    return ::testing::AssertionFailure() << "cannot delete " << Narrow(copy) << " and its folder";
   return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult UninstallerRun::LeftNoCopy() const {
-  if (IsThere(TempFolder() + CopyName()))
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((TempFolder() + L"qx*").c_str(), &found);
+  bool copyThere = false;
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more && !copyThere;
+       more = FindNextFileW(search, &found))
+    copyThere = IsThere(TempFolder() + found.cFileName + L"\\" + CopyName());
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  if (copyThere)
     return ::testing::AssertionFailure() << Narrow(CopyName()) << " is in the temporary folder";
   if (!PendingDeletionOf(CopyName()).empty())
     return ::testing::AssertionFailure() << Narrow(CopyName()) << " is scheduled for deletion";

@@ -126,8 +126,13 @@ std::vector<Entry> ListEntries(HWND list) {
   std::vector<Entry> entries;
   const int count = int(Ask(list, LB_GETCOUNT));
   for (int i = 0; i < count; ++i) {
-    std::wstring text(size_t(Ask(list, LB_GETTEXTLEN, i)) + 1, L'\0');
-    text.resize(size_t(Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]))));
+    // A list refilled while it is read answers LB_ERR for an entry that has gone.
+    const LRESULT length = Ask(list, LB_GETTEXTLEN, i);
+    if (length < 0) break;
+    std::wstring text(size_t(length) + 1, L'\0');
+    const LRESULT copied = Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+    if (copied < 0 || copied > length) break;
+    text.resize(size_t(copied));
     entries.push_back({text, DWORD(Ask(list, LB_GETITEMDATA, i))});
   }
   return entries;

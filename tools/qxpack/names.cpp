@@ -14,20 +14,24 @@ namespace {
 
 constexpr char kSetupLanguageFile[] = "qxsetup.lng";
 
-void AddOnce(std::vector<std::string>* names, const std::string& name) {
+template <typename Name>
+void AddOnce(std::vector<Name>* names, const Name& name) {
   if (std::find(names->begin(), names->end(), name) == names->end()) names->push_back(name);
 }
 
-// The shortcut file names of the loaded section, as the installation composes them: the text of
-// "scN" and ".url" for a web address, ".lnk" for everything else.
+// The shortcuts of the loaded section, as the installation composes them: the text of "scN" and
+// ".url" for a web address, ".lnk" for everything else, each with its "scNsrc".
 void AddSectionShortcuts(ProductNameLists* names) {
   const int count = std::atoi(LookupText("sc_count"));
   for (int i = 1; i <= count; ++i) {
     const std::string key = "sc" + std::to_string(i);
-    const bool web = IsWebAddress(LookupText((key + "src").c_str()));
-    AddOnce(&names->shortcuts, LookupText(key.c_str()) + std::string(web ? ".url" : ".lnk"));
+    const std::string target = LookupText((key + "src").c_str());
+    const bool web = IsWebAddress(target.c_str());
+    AddOnce(&names->shortcuts,
+            {LookupText(key.c_str()) + std::string(web ? ".url" : ".lnk"), target});
   }
-  AddOnce(&names->desktopShortcuts, LookupText("sc1") + std::string(".lnk"));
+  AddOnce(&names->desktopShortcuts,
+          {LookupText("sc1") + std::string(".lnk"), LookupText("sc1src")});
 }
 
 // A C string literal of `text`: every byte beyond printable ASCII as an octal escape, which
@@ -56,6 +60,13 @@ std::string ArrayText(const char* name, const std::vector<std::string>& items) {
   return text + "};\n";
 }
 
+std::string ArrayText(const char* name, const std::vector<ShortcutNameText>& items) {
+  std::string text = std::string("const ShortcutName ") + name + "[] = {\n";
+  for (const ShortcutNameText& item : items)
+    text += "    {" + Literal(item.file) + ", " + Literal(item.target) + "},\n";
+  return text + "};\n";
+}
+
 }  // namespace
 
 bool CollectProductNames(const Manifest& setup, const Manifest& payload, ProductNameLists* names,
@@ -63,7 +74,7 @@ bool CollectProductNames(const Manifest& setup, const Manifest& payload, Product
   *names = ProductNameLists();
   for (const ManifestEntry& entry : payload.entries)
     AddOnce(&names->files, entry.name);
-  AddOnce(&names->files, kInstallLogName);
+  AddOnce(&names->files, std::string(kInstallLogName));
   const ManifestEntry* language = FindManifestEntry(setup, kSetupLanguageFile);
   std::vector<uint8_t> bytes;
   if (!language) {

@@ -8,10 +8,18 @@
 
 #include "manifest.h"
 
+// A shortcut's file name and its "scNsrc", what it points at.
+struct ShortcutNameText {
+  std::string file, target;
+  bool operator==(const ShortcutNameText& other) const {
+    return file == other.file && target == other.target;
+  }
+};
+
 struct ProductNameLists {
-  std::vector<std::string> files;             // entry names below the install folder, and the log
-  std::vector<std::string> shortcuts;         // shortcut file names of every language, no repeats
-  std::vector<std::string> desktopShortcuts;  // the desktop shortcut of every language
+  std::vector<std::string> files;           // entry names below the install folder, and the log
+  std::vector<ShortcutNameText> shortcuts;  // the shortcuts of every language, no repeats
+  std::vector<ShortcutNameText> desktopShortcuts;  // the desktop shortcut of every language
 };
 
 // The names an installation of `payload` by a setup program carrying `setup` can make. False
