@@ -7,8 +7,8 @@
 // into the folder, so lines repeat. It lies in the install folder, which every user may be able
 // to write, so it may also be damaged or edited by anyone, and no log may make the uninstaller
 // touch what is not the product's. Every path is first brought to the form Windows itself opens
-// (NormalizePath), and judged and acted on in that form only. A line is acted on only when it
-// names
+// (NormalizePath, folders/path_form.h), and judged and acted on in that form only. A line is acted
+// on only when it names
 //  - a file inside the install folder (the folder of uninstall.exe) whose name there is one of
 //    the product's file names, or a folder that holds such a name;
 //  - a shortcut folder, that is a folder line right after a registry line (where the setup
@@ -22,7 +22,7 @@
 
 #include <cstddef>
 
-#include "folders/path_text.h"
+#include "folders/path_form.h"
 
 enum LogLineKind { kFolderLine, kFileLine, kRegistryLine };
 
@@ -30,29 +30,6 @@ enum LogLineKind { kFolderLine, kFileLine, kRegistryLine };
 // with "[" and ends with "]", a folder line ends with a backslash, every other line is a file
 // line.
 LogLineKind LogLineKindOf(const char* line);
-
-// Brings the absolute path `path` to the form that Windows' own path normalisation gives it, the
-// name that a file call opens: "/" read as a backslash, runs of separators collapsed, "." and ".."
-// resolved (never above the root), a single trailing dot dropped from every name but the last,
-// and all trailing dots and spaces from the last (unless a separator ends the path). The result,
-// without a trailing separator, goes to `out` (kPathBufferSize bytes). False when `path` is
-// 260 bytes or more, does not begin with a drive letter, a colon and a separator or with
-// \\server\share, or the result would not fit. The result may still be no plain path.
-bool NormalizePath(const char* path, char* out);
-
-// True when `path` is a drive letter, a colon and one or more "\name", or \\server\share and
-// one or more "\name", and every name is one that Windows takes as it stands: not empty, no
-// control byte or any of / : * ? " < > | in it, not ending in a dot or a space. So ".", "..",
-// "...", ". ." and a doubled or trailing backslash are refused, and with them every way of
-// climbing out of a folder. A root alone (C:\) is not a plain path.
-bool IsPlainPath(const char* path);
-
-// ASCII letters compared without case, every other byte as it is.
-bool IsSamePath(const char* a, const char* b);
-
-// True when `path` lies below `folder`: both are plain and `path` is `folder`, a backslash and
-// more. A root is never plain, so nothing lies inside a root in this sense.
-bool IsInsideFolder(const char* path, const char* folder);
 
 enum RegistryRoot { kLocalMachine, kCurrentUser };
 
