@@ -19,7 +19,46 @@ const PackageBytes* SelectPackage(int package) {
   return p->base ? p : nullptr;
 }
 
+// Windows keeps '/' as a second separator; the other bytes name streams or are wildcards.
+bool IsEntryNameByte(char c) {
+  return static_cast<unsigned char>(c) >= 32 && !std::strchr("\\/:*?\"<>|", c);
+}
+
+// Windows opens a device for these, whatever follows the first dot and with spaces before it:
+// "nul.txt" and "COM1 .log" are devices too. COM and LPT take a digit or a superscript 1, 2, 3.
+bool IsDeviceName(const char* name, size_t length) {
+  size_t base = 0;
+  while (base < length && name[base] != '.')
+    ++base;
+  while (base > 0 && name[base - 1] == ' ')
+    --base;
+  char upper[8];
+  if (base >= sizeof upper) return false;
+  for (size_t i = 0; i < base; ++i)
+    upper[i] = name[i] >= 'a' && name[i] <= 'z' ? char(name[i] - 'a' + 'A') : name[i];
+  upper[base] = '\0';
+  if (base == 4 && (std::memcmp(upper, "COM", 3) == 0 || std::memcmp(upper, "LPT", 3) == 0))
+    return (upper[3] >= '0' && upper[3] <= '9') || std::strchr("\xb9\xb2\xb3", upper[3]);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices)
+    if (std::strcmp(upper, device) == 0) return true;
+  return false;
+}
+
 }  // namespace
+
+bool IsPlainEntryName(const char* name) {
+  if (std::strlen(name) > kMaxEntryNameLength) return false;
+  for (const char* p = name;; ++p) {
+    const char* start = p;
+    while (IsEntryNameByte(*p))
+      ++p;
+    const size_t length = size_t(p - start);
+    if (length == 0 || p[-1] == '.' || p[-1] == ' ' || IsDeviceName(start, length)) return false;
+    if (*p == '\0') return true;
+    if (*p != '\\') return false;  // a control byte or one of the refused bytes
+  }
+}
 
 void WritePackageEntryHeader(PackageEntryHeader* h, uint32_t size, uint32_t attributes,
                              uint64_t creationTime, uint64_t lastAccessTime,

@@ -18,6 +18,14 @@ enum { kSetupPackage = 1, kPayloadPackage = 2 };
 // The longest entry name; name lookup holds one name at a time in a 255-byte buffer.
 constexpr size_t kMaxEntryNameLength = 254;
 
+// True when `name` installs below the install folder and nowhere else: at most
+// kMaxEntryNameLength bytes of plain names joined by single backslashes, so no drive, no leading
+// or trailing backslash. A plain name is not empty and not a device name (NUL, nul.txt, COM1),
+// holds no control byte and none of / : * ? " < > |, and ends in neither a dot nor a space,
+// which also rules out "." and "..". The packing tool refuses other names; the installer
+// passes over an entry that bears one.
+bool IsPlainEntryName(const char* name);
+
 struct PackageEntryHeader {
   uint8_t size[4];
   uint8_t attributes[4];

@@ -153,6 +153,52 @@ TEST_F(PackageTest, LongestNameFitsTheCallersBuffer) {
   EXPECT_NE(FindPackageEntry(kPayloadPackage, longest.c_str(), nullptr), nullptr);
 }
 
+TEST(EntryName, OnlyPlainNamesBelowTheInstallFolder) {
+  const struct {
+    std::string name;
+    bool plain;
+  } cases[] = {
+      {"quintaxel.exe", true},
+      {"help\\english\\index.html", true},
+      {" lead.txt", true},
+      {".hidden", true},
+      {"CONSOLE.txt", true},
+      {"COM10", true},
+      {std::string(254, 'n'), true},
+      {std::string(255, 'n'), false},
+      {"", false},
+      {"..\\x", false},
+      {"a\\..\\..\\x", false},
+      {".", false},
+      {"C:\\x", false},
+      {"\\x", false},
+      {"\\\\server\\share\\x", false},
+      {"trail\\", false},
+      {"help\\\\x", false},
+      {"../x", false},
+      {"help/x", false},
+      {"NUL", false},
+      {"nul.txt", false},
+      {"Com1", false},
+      {"lpt9.log", false},
+      {"COM\xb9", false},
+      {"AUX .txt", false},
+      {"help\\CON", false},
+      {"conout$", false},
+      {"a:b", false},
+      {"file.txt:stream", false},
+      {"q?x", false},
+      {"\"x\"", false},
+      {"a|b", false},
+      {"tab\tname", false},
+      {"dot.", false},
+      {"space ", false},
+      {"help.\\x", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsPlainEntryName(c.name.c_str()), c.plain) << c.name;
+}
+
 TEST(ShippedSetupPackage, HoldsTheLanguageFileAndBothLicences) {
   ASSERT_TRUE(LoadShippedPackages());
   ASSERT_EQ(PackageEntryCount(kSetupPackage), 3);
