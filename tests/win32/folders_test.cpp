@@ -4,6 +4,7 @@
 #include <string>
 
 #include "folders/folders_win32.h"
+#include "folders/place_win32.h"
 #include "wizard/wizard_harness.h"
 
 namespace {
@@ -90,6 +91,32 @@ TEST_F(FoldersTest, FileInTheWayLeavesTheLevelsBelowMissing) {
   EXPECT_FALSE(IsFolder((base_ + "\\blocked").c_str()));
   EXPECT_FALSE(Exists(base_ + "\\blocked\\two"));
   EXPECT_FALSE(Exists(base_ + "\\blocked\\two\\three"));
+}
+
+// A held chain cannot be renamed, deleted or replaced until it is released, while files are
+// still made and removed inside it; a file, a missing folder or a chain that leaves its place
+// fails the hold, and a failure holds nothing more.
+TEST_F(FoldersTest, HeldChainStaysUntilReleased) {
+  const std::string one = base_ + "\\one", two = one + "\\two";
+  CreateFolderChain(two.c_str());
+  HeldFolders held = {};
+  ASSERT_TRUE(HoldPlainChain(base_.c_str(), two.c_str(), &held));
+  EXPECT_EQ(held.count, 3);
+  EXPECT_FALSE(MoveFileA(one.c_str(), (base_ + "\\moved").c_str()));
+  EXPECT_FALSE(RemoveDirectoryA(two.c_str()));
+  WriteFile(two + "\\made");
+  EXPECT_TRUE(DeleteFileA((two + "\\made").c_str()));
+  ReleaseFolders(&held);
+  EXPECT_EQ(held.count, 0);
+  EXPECT_TRUE(MoveFileA(one.c_str(), (base_ + "\\moved").c_str()));
+
+  WriteFile(base_ + "\\file");
+  EXPECT_FALSE(HoldPlainFolder((base_ + "\\file").c_str(), &held));
+  EXPECT_FALSE(HoldPlainChainBelow(base_.c_str(), (base_ + "\\missing\\x").c_str(), &held));
+  EXPECT_FALSE(HoldPlainChain(two.c_str(), base_.c_str(), &held));
+  EXPECT_EQ(held.count, 0);
+  EXPECT_TRUE(HoldPlainChainBelow(base_.c_str(), base_.c_str(), &held));
+  EXPECT_EQ(held.count, 0) << "the place itself is not held";
 }
 
 // Paths with two leading separators take the UNC branch of the path texts: the root is the

@@ -1,0 +1,78 @@
+// The check-and-hold of a place (place_win32.h) on the Win32 file system.
+#include "folders/place_win32.h"
+
+#include <cstring>
+
+namespace {
+
+// Opened for listing, because an open for attributes alone takes no part in sharing checks:
+// only then does leaving out write and delete sharing keep others from changing the folder.
+// The reparse-point flag opens a link as itself, and the backup flag lets a folder be opened at
+// all.
+HANDLE OpenFolderAsItself(const char* path) {
+  return CreateFileA(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                     nullptr);
+}
+
+// Judged by the open handle, not the path: what was checked is what is held.
+bool IsPlainFolderHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Holds every folder of `folder` whose path ends at a backslash after `placeLength` bytes, and
+// `folder` itself; with `withPlace`, the first `placeLength` bytes as a folder too.
+bool HoldChain(const char* place, const char* folder, bool withPlace, HeldFolders* held) {
+  const size_t placeLength = std::strlen(place), length = std::strlen(folder);
+  if (length >= size_t(kPathBufferSize) || std::memcmp(folder, place, placeLength) != 0 ||
+      (folder[placeLength] != '\\' && folder[placeLength] != '\0'))
+    return false;
+  char prefix[kPathBufferSize];
+  std::memcpy(prefix, folder, length + 1);
+  for (size_t at = withPlace ? placeLength : placeLength + 1; at <= length; ++at) {
+    // A backslash can be the second byte of a double-byte character, which is no separator.
+    if (IsDBCSLeadByte(BYTE(folder[at])) && folder[at + 1] != '\0') {
+      ++at;
+      continue;
+    }
+    if (folder[at] != '\\' && folder[at] != '\0') continue;
+    prefix[at] = '\0';
+    const bool heldOne = HoldPlainFolder(prefix, held);
+    prefix[at] = folder[at];
+    if (!heldOne) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool HoldPlainFolder(const char* path, HeldFolders* held) {
+  const int capacity = int(sizeof held->handles / sizeof held->handles[0]);
+  // "X:" alone names the current folder of that drive, not the root.
+  if (held->count >= capacity || (path[0] != '\0' && path[1] == ':' && path[2] == '\0'))
+    return false;
+  const HANDLE handle = OpenFolderAsItself(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (!IsPlainFolderHandle(handle)) {
+    CloseHandle(handle);
+    return false;
+  }
+  held->handles[held->count++] = handle;
+  return true;
+}
+
+bool HoldPlainChain(const char* place, const char* folder, HeldFolders* held) {
+  return HoldChain(place, folder, true, held);
+}
+
+bool HoldPlainChainBelow(const char* place, const char* folder, HeldFolders* held) {
+  return HoldChain(place, folder, false, held);
+}
+
+void ReleaseFolders(HeldFolders* held) {
+  while (held->count > 0)
+    CloseHandle(held->handles[--held->count]);
+}

@@ -1,0 +1,40 @@
+// The check-and-hold of a place, shared by setup.exe and uninstall.exe. Before a program makes
+// or removes an item in a folder that someone else may be able to change (a shortcut folder,
+// the desktop, a folder below the install folder), it opens that folder and every folder down
+// to the item as themselves, never what a link in their place points at, checks through the
+// open handle that each is a plain folder (a directory, not a symbolic link, junction or mount
+// point, which would carry the write or the delete somewhere else), and holds each open without
+// sharing write or delete access, so that nobody can rename, delete or replace it until the
+// item is made or removed. A folder that cannot be opened or checked fails the hold: nothing is
+// to be done there.
+//
+// The install folder itself is no place to check: an administrator may have made it a link on
+// purpose. Its path is judged as it stands; the folders below it are held.
+#pragma once
+
+#include <windows.h>
+
+#include "folders/path_text.h"
+
+// The handles of held folders, outermost first. Start empty ({}); release with ReleaseFolders.
+struct HeldFolders {
+  HANDLE handles[kPathBufferSize / 2];  // a path of 259 bytes has fewer folders than that
+  int count;
+};
+
+// Opens `path` as itself, checks that it is a plain folder and adds it to `held`. False, with
+// `held` unchanged, when it cannot be opened (missing, in use with write or delete access,
+// forbidden), is no plain folder, or `held` is full.
+bool HoldPlainFolder(const char* path, HeldFolders* held);
+
+// Holds `place` and every folder from it down to `folder`, both included. `folder` is `place`
+// or begins with `place` and a backslash, byte for byte. False as soon as one folder fails;
+// those held before it stay in `held`.
+bool HoldPlainChain(const char* place, const char* folder, HeldFolders* held);
+
+// The same without `place` itself: the folders below it down to `folder`, none when `folder` is
+// `place`. For the install folder, which is not required to be plain.
+bool HoldPlainChainBelow(const char* place, const char* folder, HeldFolders* held);
+
+// Closes every held handle, innermost first; `held` is empty after it.
+void ReleaseFolders(HeldFolders* held);
