@@ -15,12 +15,19 @@ HANDLE OpenFolderAsItself(const char* path) {
                      nullptr);
 }
 
-// Judged by the open handle, not the path: what was checked is what is held.
-bool IsPlainFolderHandle(HANDLE handle) {
+bool IsPlainFolderAttributes(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Judged by the open handle: what was checked is what is held. The path is asked as well,
+// while the handle is open, because Wine opens a link's target even when asked to open the link
+// and then reports the target; only its path shows the link.
+bool IsPlainFolderHandle(HANDLE handle, const char* path) {
   BY_HANDLE_FILE_INFORMATION info;
   return GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+         IsPlainFolderAttributes(info.dwFileAttributes) &&
+         IsPlainFolderAttributes(GetFileAttributesA(path));
 }
 
 // Holds every folder of `folder` whose path ends at a backslash after `placeLength` bytes, and
@@ -56,7 +63,7 @@ bool HoldPlainFolder(const char* path, HeldFolders* held) {
     return false;
   const HANDLE handle = OpenFolderAsItself(path);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  if (!IsPlainFolderHandle(handle)) {
+  if (!IsPlainFolderHandle(handle, path)) {
     CloseHandle(handle);
     return false;
   }
