@@ -344,9 +344,9 @@ std::string CurrentFolderOf(HANDLE process) {
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   void* basic[6] = {};  // PROCESS_BASIC_INFORMATION: the PEB's address is the second field
   if (!query || query(process, 0, basic, sizeof basic, nullptr) < 0) return "";
-  // The PEB's process parameters follow four flag bytes (padded), Mutant, ImageBase and Ldr; the
-  // current folder's DOS path follows 16 bytes of sizes and flags, the console handle and flags
-  // and the three standard handles.
+  // In the PEB the process parameters follow 4 flag bytes (padded) and 3 pointers; in those the
+  // current folder follows 16 bytes of sizes and flags, the console's handle and flags and the
+  // 3 standard handles.
   const size_t p = sizeof(void*);
   char* parameters = nullptr;
   struct {

@@ -9,22 +9,16 @@
 
 namespace {
 
-bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
-  BYTE known[SECURITY_MAX_SID_SIZE];
-  DWORD size = sizeof known;
-  return CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known);
-}
-
 TEST(Protection, SystemAndAdministratorsChangeUsersReadAndRunNothingInherited) {
   SECURITY_ATTRIBUTES* attributes = ProtectedAttributes();
   ASSERT_NE(attributes, nullptr);
   PSECURITY_DESCRIPTOR descriptor = attributes->lpSecurityDescriptor;
   SECURITY_DESCRIPTOR_CONTROL control = 0;
   DWORD revision = 0;
-  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-  EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing is inherited from above";
   BOOL present = FALSE, defaulted = FALSE;
   PACL dacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing is inherited from above";
   ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
   ASSERT_TRUE(present && dacl);
   const struct {
@@ -40,7 +34,10 @@ TEST(Protection, SystemAndAdministratorsChangeUsersReadAndRunNothingInherited) {
     EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
     EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
     EXPECT_EQ(ace->Mask, expected[i].rights) << i;
-    EXPECT_TRUE(IsWellKnown(&ace->SidStart, expected[i].who)) << i;
+    BYTE who[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof who;
+    ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, who, &size));
+    EXPECT_TRUE(EqualSid(&ace->SidStart, who)) << i;
   }
 }
 
