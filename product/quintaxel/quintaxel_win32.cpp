@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/dll_search_win32.h"
 #include "lang/language.h"
 #include "product_language_win32.h"
 #include "startup.h"
@@ -151,6 +152,9 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // Started by setup.exe as administrator, and from folders other users may write to: the
+  // libraries the shell loads later come from the system folder only.
+  RestrictDllSearch();
   const DWORD length = GetModuleFileNameA(nullptr, programPath, sizeof programPath);
   if (length == 0 || length >= sizeof programPath) programPath[0] = '\0';
   LoadProductLanguage(programPath);

@@ -9,6 +9,7 @@
 #include "folders/drive_selector_win32.h"
 #include "folders/folder_picker_win32.h"
 #include "folders/path_text.h"
+#include "install/install_paths.h"
 #include "install/install_worker_win32.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
@@ -124,12 +125,12 @@ void ShowSummary() {
   SetWindowTextA(summaryLabel, summary);
 }
 
-// Starts the installed program. A path that would not fit 260 bytes starts nothing: a cut path
-// could name another program.
+// Starts the installed program in its own folder, not in setup's (the user's Downloads, say). A
+// path that would not fit 260 bytes starts nothing: a cut path could name another program.
 void LaunchProduct() {
   char program[kPathBufferSize];
-  if (!ComposePath(program, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
-  ShellExecuteA(mainWindow, "open", program, "", "", SW_SHOW);
+  if (!JoinInstallPath(program, installPicker.path, LookupText("sc1src"))) return;
+  ShellExecuteA(mainWindow, "open", program, "", installPicker.path, SW_SHOW);
 }
 
 void OnCancelOrFinish() {
@@ -174,6 +175,9 @@ bool OnCommand(int id, int code, HWND control) {
       ShowPage(wizardState.currentPage - 1);
       break;
     case kNextButtonId:
+      // The folder that is shown is the folder that is used, however it was typed.
+      if (wizardState.currentPage == 3) TakeTypedPath(&installPicker);
+      if (wizardState.currentPage == 4) TakeTypedPath(&shortcutPicker);
       ShowPage(wizardState.currentPage + 1);
       break;
     case kCancelButtonId:

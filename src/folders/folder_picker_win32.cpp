@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "folders/code_page.h"
+#include "folders/path_form.h"
 #include "folders/path_text.h"
 #include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
@@ -177,6 +178,20 @@ void OnPathEditChanged(FolderPicker* picker) {
   char text[kPathBufferSize];
   GetWindowTextA(picker->pathEdit, text, sizeof text);
   PathComponent(text, LastComponentIndex(text), picker->leafName);
+}
+
+void TakeTypedPath(FolderPicker* picker) {
+  char text[kPathBufferSize], folder[kPathBufferSize], joined[kPathBufferSize];
+  GetWindowTextA(picker->pathEdit, text, sizeof text);
+  char* path = picker->path;
+  if (NormalizePath(text, path) ||
+      (SelectedFolder(picker, folder) && JoinPath(joined, folder, text) &&
+       NormalizePath(joined, path))) {
+    if (LastComponentIndex(path) < 0) Append(path, "\\");  // a drive's root: C: is C:\ here
+  } else {
+    lstrcpyA(path, text);
+  }
+  SetWindowTextA(picker->pathEdit, path);
 }
 
 void DrawFolderItem(const DRAWITEMSTRUCT* item) {

@@ -44,4 +44,11 @@ void NavigateFolderList(FolderPicker* picker);
 // Takes `leafName` from the last component of the edit's text; `path` stays as it was.
 void OnPathEditChanged(FolderPicker* picker);
 
+// Sets `path` and the edit to the edit's text as Windows opens it: an absolute path (C:\...,
+// \\server\share\...) as it stands, anything else below the selected folder; separators
+// collapsed, "." and ".." resolved, trailing dots and spaces dropped (a root keeps its
+// separator). Text that cannot be read so is kept as it stands, and the installation's own check
+// then refuses it.
+void TakeTypedPath(FolderPicker* picker);
+
 void DrawFolderItem(const DRAWITEMSTRUCT* item);

@@ -5,13 +5,15 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-
 #include "app/wizard_win32.h"
 #include "folders/folder_picker_win32.h"
 #include "folders/folders_win32.h"
+#include "folders/path_form.h"
 #include "folders/path_text.h"
+#include "folders/place_win32.h"
+#include "install/install_paths.h"
 #include "install/install_text.h"
+#include "install/protection_win32.h"
 #include "install/registration_win32.h"
 #include "install/shortcuts_win32.h"
 #include "lang/fill_text.h"
@@ -26,9 +28,10 @@ constexpr int kBlockShift = 13;
 static_assert(kBlockSize == 1u << kBlockShift, "a block is 8192 bytes");
 
 struct CopyProgress {
-  uint32_t total;    // the bar's 100 %
-  uint32_t written;  // bytes the system reported written, over all files
-  bool complete;     // every payload file was created and written in full
+  uint32_t total;          // the bar's 100 %
+  uint32_t written;        // bytes the system reported written, over all files
+  bool complete;           // every payload file was created and written in full
+  bool uninstallerCopied;  // uninstall.exe is there in full: the installation can be undone
 };
 
 void ShowCopyStatus(const char* key) {
@@ -56,20 +59,21 @@ uint32_t PayloadTotal(int count) {
   return total;
 }
 
-// Logs and creates the target's ancestor folders that do not exist yet, shallowest first, then
-// logs the target's file line. Each folder is made only once its line is in the log; false as
-// soon as a line cannot be written (a full disk), and nothing more is made then. So every folder
-// and file on disk is named by a whole line of the log that the uninstaller reads.
-bool CreateMissingAncestors(const char* target, FILE* log) {
+// Holds the folders of `target` below the install folder (whose last component is `top`), from
+// the top down, making each that is missing: its line, then the folder, protected, then the hold.
+// False when a line cannot be written or a folder cannot be made or is no plain folder (a link,
+// which would carry the file elsewhere): nothing is made in it then.
+bool HoldEntryFolders(const char* target, int top, InstallLog* log, HeldFolders* held) {
   const int last = LastComponentIndex(target);
-  for (int k = 0; k < last; ++k) {
+  for (int k = top + 1; k < last; ++k) {
     char folder[kPathBufferSize];
     PathPrefix(target, k, folder);
-    if (IsFolder(folder)) continue;
-    if (!WriteFolderLine(log, folder)) return false;
-    CreateDirectoryA(folder, nullptr);
+    if (!IsFolder(folder) &&
+        (!WriteFolderLine(log, folder) || !CreateDirectoryA(folder, ProtectedAttributes())))
+      return false;
+    if (!HoldPlainFolder(folder, held)) return false;
   }
-  return WriteFileLine(log, target);
+  return true;
 }
 
 // Writes `size` bytes from `data` to `file` in 8192-byte blocks and a rest (possibly empty),
@@ -95,34 +99,7 @@ void ShowFileLine(const char* target) {
   SetWindowTextA(copyFileLabel, line);
 }
 
-void CopyEntry(int i, FILE* log, CopyProgress* progress) {
-  char name[kPathBufferSize] = "", target[kPathBufferSize];
-  PackageEntryName(kPayloadPackage, i, name);
-  // An edited package may name a place outside the install folder ("..\x", "C:\x"), and a file
-  // under a cut name would land elsewhere: both are passed over as files that were not written.
-  if (!IsPlainEntryName(name) || !ComposePath(target, "%s\\%s", installPicker.path, name)) {
-    progress->complete = false;
-    return;
-  }
-  ShowFileLine(target);
-  if (!CreateMissingAncestors(target, log)) {
-    progress->complete = false;  // a file the log does not name could never be uninstalled
-    return;
-  }
-  HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    progress->complete = false;
-    return;
-  }
-  const PackageEntryHeader* header = nullptr;
-  const uint8_t* data = FindPackageEntry(kPayloadPackage, name, &header);
-  if (!data || !WriteBlocks(file, data, EntryDataSize(header), progress))
-    progress->complete = false;
-  if (!data) {
-    CloseHandle(file);
-    return;
-  }
+void SetEntryTimes(HANDLE file, const PackageEntryHeader* header) {
   FILETIME times[3];
   const uint8_t* fields[3] = {header->creationTime, header->lastAccessTime, header->lastWriteTime};
   for (int t = 0; t < 3; ++t) {
@@ -130,25 +107,90 @@ void CopyEntry(int i, FILE* log, CopyProgress* progress) {
     times[t] = {DWORD(value), DWORD(value >> 32)};
   }
   SetFileTime(file, &times[0], &times[1], &times[2]);
-  CloseHandle(file);
 }
 
-// Prepares the install folder and opens the log; null when the log cannot be opened. The
-// installation then goes on without it, but copies no file: no line, no file.
-FILE* PrepareInstallFolder() {
-  char folder[kPathBufferSize], logPath[kPathBufferSize];
-  lstrcpyA(folder, installPicker.path);
-  const bool folderWasNew = !IsFolder(folder);
-  const bool logFits = ComposePath(logPath, "%s\\%s", folder, kInstallLogName);
-  CreateFolderChain(folder);
-  FILE* log = logFits ? std::fopen(logPath, "a+") : nullptr;
-  // Unbuffered: every line is in the file the moment it is written. A cancel ends the process
-  // wherever the worker stands; it then loses no line already written, and no payload file is
-  // ever on disk before the line that names it for the uninstaller.
-  if (log) std::setvbuf(log, nullptr, _IONBF, 0);
-  if (folderWasNew) WriteFolderLine(log, folder);
+// Writes the payload entry `name` to `target`, protected, never through a link. False when not
+// all of it was written.
+bool WriteEntryFile(const char* target, const char* name, CopyProgress* progress) {
+  HANDLE file = OpenPlainFile(target, GENERIC_WRITE | WRITE_DAC, 0, ProtectedAttributes());
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const PackageEntryHeader* header = nullptr;
+  const uint8_t* data = FindPackageEntry(kPayloadPackage, name, &header);
+  const bool written =
+      SetEndOfFile(file) && data && WriteBlocks(file, data, EntryDataSize(header), progress);
+  if (data) SetEntryTimes(file, header);
+  CloseHandle(file);
+  return written;
+}
+
+void CopyEntry(int i, InstallLog* log, CopyProgress* progress) {
+  char name[kPathBufferSize] = "", target[kPathBufferSize];
+  PackageEntryName(kPayloadPackage, i, name);
+  ComposeInstallPath(target, installPicker.path, name);  // checked before the copy began
+  ShowFileLine(target);
+  HeldFolders held = {};
+  // A file is made only once its line is in: the uninstaller finds what the log names.
+  const bool copied =
+      HoldEntryFolders(target, LastComponentIndex(installPicker.path), log, &held) &&
+      WriteFileLine(log, target) && WriteEntryFile(target, name, progress);
+  ReleaseFolders(&held);
+  if (!copied) progress->complete = false;
+  if (copied && IsSamePath(name, kUninstallerName)) progress->uninstallerCopied = true;
+}
+
+// Everything the installation will make has a path Windows takes as it stands, inside its
+// folder, checked before anything is made; and the protection can be built.
+bool IsInstallationPossible(int count) {
+  char windows[kPathBufferSize], path[kPathBufferSize];
+  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  const char* folder = installPicker.path;
+  if (!ProtectedAttributes() || length == 0 || length >= sizeof windows ||
+      !IsInstallFolderAllowed(folder, windows) ||
+      !ComposeInstallPath(path, folder, kInstallLogName) ||
+      !ComposeInstallPath(path, folder, kUninstallerName) ||
+      !AreShortcutPathsPlain(IsChecked(createShortcutsCheck), IsChecked(desktopShortcutCheck)))
+    return false;
+  for (int i = 0; i < count; ++i) {
+    char name[kPathBufferSize] = "";
+    PackageEntryName(kPayloadPackage, i, name);
+    if (!IsPlainEntryName(name) || !ComposeInstallPath(path, folder, name)) return false;
+  }
+  return true;
+}
+
+bool AppendToFile(InstallLog* log, char* line, size_t length) {
+  DWORD written = 0;
+  return WriteFile(log->target, line, DWORD(length), &written, nullptr) && written == length;
+}
+
+// Makes the missing folders of the install folder, protected, and opens the log in it for
+// appending only: every line then lands whole at the end, whoever else writes. The new folders'
+// lines come first, the log's own line after them. False, with the new folders removed again,
+// when the log cannot be opened: then nothing is made.
+bool OpenInstallLog(InstallLog* log) {
+  const char* folder = installPicker.path;
+  const int last = LastComponentIndex(folder);
+  int firstNew = last + 1;
+  char prefix[kPathBufferSize], logPath[kPathBufferSize];
+  for (int k = 0; k <= last; ++k) {
+    if (IsFolder(PathPrefix(folder, k, prefix))) continue;
+    if (!CreateDirectoryA(prefix, ProtectedAttributes())) break;
+    if (firstNew > last) firstNew = k;
+  }
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (ComposeInstallPath(logPath, folder, kInstallLogName))
+    file = OpenPlainFile(logPath, FILE_APPEND_DATA | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         ProtectedAttributes());
+  if (file == INVALID_HANDLE_VALUE) {
+    for (int k = last; k >= firstNew; --k)
+      RemoveDirectoryA(PathPrefix(folder, k, prefix));
+    return false;
+  }
+  *log = {AppendToFile, file, false};
+  for (int k = firstNew; k <= last; ++k)
+    WriteFolderLine(log, PathPrefix(folder, k, prefix));
   WriteFileLine(log, logPath);
-  return log;
+  return true;
 }
 
 // The last page says whether every file reached the disk; a product with missing files is not
@@ -164,20 +206,27 @@ void ShowOutcome(bool complete) {
 DWORD WINAPI InstallWorker(LPVOID) {
   ShowCopyStatus("6_02");
   const int count = PackageEntryCount(kPayloadPackage);
-  CopyProgress progress = {0, 0, true};
+  CopyProgress progress = {0, 0, true, false};
   SetBar(0);
   progress.total = PayloadTotal(count);
-  FILE* log = PrepareInstallFolder();
-  for (int i = 0; i < count; ++i)
-    CopyEntry(i, log, &progress);
+  InstallLog log = {};
+  const bool started = IsInstallationPossible(count) && OpenInstallLog(&log);
+  for (int i = 0; started && i < count; ++i)
+    CopyEntry(i, &log, &progress);
   // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
   if (count > 0 && progress.total == 0 && progress.complete) SetBar(100);
   ShowCopyStatus("6_03");
-  RegisterProduct(log);
-  if (IsChecked(createShortcutsCheck)) CreateFolderShortcuts(log);
-  if (IsChecked(desktopShortcutCheck)) CreateDesktopShortcut(log);
-  if (log) std::fclose(log);
-  ShowOutcome(progress.complete);
+  // Only an installation that its uninstaller can undo is registered and gets shortcuts.
+  bool complete = started && progress.complete;
+  if (started && progress.uninstallerCopied) {
+    complete = RegisterProduct(&log, complete) && complete;
+    if (IsChecked(createShortcutsCheck)) complete = CreateFolderShortcuts(&log) && complete;
+    if (IsChecked(desktopShortcutCheck)) complete = CreateDesktopShortcut(&log) && complete;
+  } else {
+    complete = false;
+  }
+  if (started) CloseHandle(log.target);
+  ShowOutcome(complete);
   ShowPage(7);
   return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "folders/folder_picker_win32.h"
 #include "folders/path_text.h"
+#include "install/install_paths.h"
 #include "install/install_text.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
@@ -30,8 +31,22 @@ HKEY CreateKey(HKEY root, const char* keyPath) {
 // would not fit, so that no cut path is ever registered.
 bool UninstallCommand(char* command, size_t size) {
   char uninstaller[kPathBufferSize];
-  if (!ComposePath(uninstaller, "%s\\%s", installPicker.path, kUninstallerName)) return false;
+  if (!JoinInstallPath(uninstaller, installPicker.path, kUninstallerName)) return false;
   return FormatUninstallCommand(command, size, uninstaller);
+}
+
+// True when the uninstall entry holds an UninstallString other than `command`: another
+// installation, in another folder, is registered.
+bool NamesAnotherUninstaller(const char* command) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key)) return false;
+  char registered[kPathBufferSize + 2] = "";
+  DWORD size = sizeof registered - 1;
+  const LONG result = RegQueryValueExA(key, "UninstallString", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(registered), &size);
+  RegCloseKey(key);
+  // A value too long for any command of ours is another one too.
+  return result == ERROR_MORE_DATA || (result == ERROR_SUCCESS && lstrcmpiA(registered, command));
 }
 
 }  // namespace
@@ -57,14 +72,17 @@ void CloseSettingsKey() {
   settingsKey = nullptr;
 }
 
-void RegisterProduct(FILE* log) {
+bool RegisterProduct(InstallLog* log, bool complete) {
   char command[kPathBufferSize + 2];
-  WriteMachineString(kUninstallKeyPath, "DisplayName", "Quintaxel");
-  if (UninstallCommand(command, sizeof command))
+  if (!UninstallCommand(command, sizeof command)) return false;
+  if (complete || !NamesAnotherUninstaller(command)) {
+    if (!WriteUninstallKeyLines(log)) return false;
+    WriteMachineString(kUninstallKeyPath, "DisplayName", "Quintaxel");
     WriteMachineString(kUninstallKeyPath, "UninstallString", command);
-  WriteUninstallKeyLines(log);
+  }
+  if (!WriteSettingsKeyLines(log)) return false;
   OpenSettingsKey(kSettingsKeyPath);
   SetSettingsString("language", LookupText("language_string"));
   CloseSettingsKey();
-  WriteSettingsKeyLines(log);
+  return true;
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include "install/install_text.h"
 
 // The open settings key; 0 when none is open.
 extern HKEY settingsKey;
@@ -21,5 +21,8 @@ void SetSettingsString(const char* valueName, const char* text);
 void CloseSettingsKey();
 
 // The whole registration step: the uninstall entry pointing at the uninstaller in the install
-// folder, the chosen language in the settings key, and their lines in the install log.
-void RegisterProduct(FILE* log);
+// folder, the chosen language in the settings key, each value only once its line is in the
+// install log. An installation that is not `complete` leaves an entry that names another
+// folder's uninstaller as it is: that installation stays registered. False when a line could
+// not be written (then nothing more is written).
+bool RegisterProduct(InstallLog* log, bool complete);

@@ -1,5 +1,5 @@
-// The shortcuts, for Windows: shell links through the shell-link object, Internet shortcuts
-// as text.
+// The shortcuts, for Windows: shell links saved by the shell-link object, Internet shortcuts as
+// text, each written through a handle of its own file.
 #include "install/shortcuts_win32.h"
 
 #include <objbase.h>
@@ -11,7 +11,9 @@
 #include "folders/folder_picker_win32.h"
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
-#include "install/install_text.h"
+#include "folders/place_win32.h"
+#include "install/install_paths.h"
+#include "install/protection_win32.h"
 #include "install/web_address.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
@@ -22,31 +24,61 @@ namespace {
 // object, which would more than double the size of setup.exe.
 const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kPersistStreamInterface = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-void WriteInternetShortcut(const char* target, const char* file) {
-  FILE* out = std::fopen(file, "w");
-  if (!out) return;
-  std::fputs("[InternetShortcut]\nURL=", out);  // no line end after the address
-  std::fputs(target, out);
-  std::fclose(out);
+// Makes or replaces `file` with `size` bytes. The file is opened as itself: were it a link, the
+// write would land wherever the link points, so a link is refused.
+bool WriteShortcutFile(const char* file, const void* bytes, DWORD size) {
+  HANDLE out = OpenPlainFile(file, GENERIC_WRITE, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool whole =
+      SetEndOfFile(out) && WriteFile(out, bytes, size, &written, nullptr) && written == size;
+  CloseHandle(out);
+  return whole;
 }
 
-void WriteShellLink(const char* target, const char* file) {
+bool WriteInternetShortcut(const char* target, const char* file) {
+  char text[kPathBufferSize + 32];
+  const char* const texts[] = {target};
+  // No line end after the address.
+  const size_t length = FillTextSlots(text, sizeof text, "[InternetShortcut]\r\nURL=%s", texts, 1);
+  return length < sizeof text && WriteShortcutFile(file, text, DWORD(length));
+}
+
+// The link is saved into memory, and from there into its file by WriteShortcutFile: the shell's
+// own save would open the file by its name and follow a link there.
+bool SaveLink(IShellLinkA* link, const char* file) {
+  IPersistStream* persist = nullptr;
+  if (FAILED(link->QueryInterface(kPersistStreamInterface, reinterpret_cast<void**>(&persist))))
+    return false;
+  IStream* stream = nullptr;
+  HGLOBAL memory = nullptr;
+  ULARGE_INTEGER size = {};
+  bool saved = SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+               SUCCEEDED(persist->Save(stream, TRUE)) &&
+               SUCCEEDED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &size)) &&
+               SUCCEEDED(GetHGlobalFromStream(stream, &memory));
+  if (saved) {
+    saved = WriteShortcutFile(file, GlobalLock(memory), size.LowPart);
+    GlobalUnlock(memory);
+  }
+  if (stream) stream->Release();
+  persist->Release();
+  return saved;
+}
+
+bool WriteShellLink(const char* target, const char* file) {
   CoInitialize(nullptr);  // once per call on the worker thread, as the shell needs
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface,
                               reinterpret_cast<void**>(&link))))
-    return;
+    return false;
   link->SetPath(target);
   link->SetDescription("asdfgh");
-  IPersistFile* persist = nullptr;
-  if (SUCCEEDED(link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&persist)))) {
-    WCHAR wide[kPathBufferSize];
-    if (MultiByteToWideChar(CP_ACP, 0, file, -1, wide, kPathBufferSize)) persist->Save(wide, TRUE);
-    persist->Release();
-  }
+  const bool saved = SaveLink(link, file);
   link->Release();
+  return saved;
 }
 
 void ShowStatus() {
@@ -59,50 +91,83 @@ void OpenFolderWindow(const char* folder) {
     ShellExecuteA(mainWindow, "open", quoted, "", nullptr, SW_SHOW);
 }
 
-void CreateTableShortcut(FILE* log, const char* folder, int i) {
-  char nameKey[16], targetKey[16];
+// Shortcut i of the table in `folder`: its file and its target. False when either would not be
+// a path that Windows takes as it stands.
+bool ComposeTableShortcut(const char* folder, int i, char* file, char* target) {
+  char nameKey[16], targetKey[16], name[kPathBufferSize];
   wsprintfA(nameKey, "sc%d", i);
   wsprintfA(targetKey, "sc%dsrc", i);
   const char* text = LookupText(targetKey);
   const bool web = IsWebAddress(text);
-  char target[kPathBufferSize], file[kPathBufferSize];
-  if (web ? !ComposePath(target, "%s", text)
-          : !ComposePath(target, "%s\\%s", installPicker.path, text))
-    return;
-  if (!ComposePath(file, "%s\\%s%s", folder, LookupText(nameKey), web ? ".url" : ".lnk")) return;
-  if (WriteFileLine(log, file)) WriteShortcut(target, file);
+  return ComposePath(name, "%s%s", LookupText(nameKey), web ? ".url" : ".lnk") &&
+         ComposeInstallPath(file, folder, name) &&
+         (web ? ComposePath(target, "%s", text)
+              : JoinInstallPath(target, installPicker.path, text));
+}
+
+bool ComposeDesktopShortcut(char* file, char* target) {
+  char desktop[kPathBufferSize], name[kPathBufferSize];
+  return GetDesktopFolder(desktop) && ComposePath(name, "%s.lnk", LookupText("sc1")) &&
+         ComposeInstallPath(file, desktop, name) &&
+         JoinInstallPath(target, installPicker.path, LookupText("sc1src"));
+}
+
+int ShortcutCount() {
+  return std::atoi(LookupText("sc_count"));
+}
+
+// Holds the shortcut folder, making it first (its line before it) when it is missing.
+bool HoldShortcutFolder(InstallLog* log, const char* folder, HeldFolders* held) {
+  if (IsFolder(folder)) return HoldPlainFolder(folder, held) && WriteFolderLine(log, folder);
+  if (!WriteFolderLine(log, folder)) return false;
+  CreateFolderChain(folder);
+  return HoldPlainFolder(folder, held);
 }
 
 }  // namespace
 
-void WriteShortcut(const char* target, const char* file) {
-  if (IsWebAddress(target))
-    WriteInternetShortcut(target, file);
-  else
-    WriteShellLink(target, file);
+bool WriteShortcut(const char* target, const char* file) {
+  return IsWebAddress(target) ? WriteInternetShortcut(target, file) : WriteShellLink(target, file);
 }
 
 bool GetDesktopFolder(char* folder) {
   return GetSpecialFolder(CSIDL_DESKTOP, folder);
 }
 
-void CreateFolderShortcuts(FILE* log) {
-  ShowStatus();
-  const char* folder = shortcutPicker.path;
-  // As with the payload, nothing is made that the log does not name.
-  if (!WriteFolderLine(log, folder)) return;
-  CreateFolderChain(folder);
-  OpenFolderWindow(folder);
-  const int count = std::atoi(LookupText("sc_count"));
-  for (int i = 1; i <= count; ++i)
-    CreateTableShortcut(log, folder, i);
+bool AreShortcutPathsPlain(bool folderShortcuts, bool desktopShortcut) {
+  char file[kPathBufferSize], target[kPathBufferSize];
+  if (desktopShortcut && !ComposeDesktopShortcut(file, target)) return false;
+  if (!folderShortcuts) return true;
+  if (!ComposeInstallPath(file, shortcutPicker.path, "x")) return false;
+  for (int i = 1; i <= ShortcutCount(); ++i)
+    if (!ComposeTableShortcut(shortcutPicker.path, i, file, target)) return false;
+  return true;
 }
 
-void CreateDesktopShortcut(FILE* log) {
+bool CreateFolderShortcuts(InstallLog* log) {
+  ShowStatus();
+  const char* folder = shortcutPicker.path;
+  HeldFolders held = {};
+  bool made = HoldShortcutFolder(log, folder, &held);
+  if (made) {
+    OpenFolderWindow(folder);
+    for (int i = 1; i <= ShortcutCount(); ++i) {
+      char file[kPathBufferSize], target[kPathBufferSize];
+      made = ComposeTableShortcut(folder, i, file, target) && WriteFileLine(log, file) &&
+             WriteShortcut(target, file) && made;
+    }
+  }
+  ReleaseFolders(&held);
+  return made;
+}
+
+bool CreateDesktopShortcut(InstallLog* log) {
   ShowStatus();
   char desktop[kPathBufferSize], file[kPathBufferSize], target[kPathBufferSize];
-  if (!GetDesktopFolder(desktop)) return;  // no folder to write into: no shortcut, no line
-  if (!ComposePath(file, "%s\\%s%s", desktop, LookupText("sc1"), ".lnk")) return;
-  if (!ComposePath(target, "%s\\%s", installPicker.path, LookupText("sc1src"))) return;
-  if (WriteFileLine(log, file)) WriteShortcut(target, file);
+  HeldFolders held = {};
+  const bool made = GetDesktopFolder(desktop) && ComposeDesktopShortcut(file, target) &&
+                    HoldPlainFolder(desktop, &held) && WriteFileLine(log, file) &&
+                    WriteShortcut(target, file);
+  ReleaseFolders(&held);
+  return made;
 }

@@ -1,7 +1,8 @@
 // Installations of the shipped setup.exe in English, made through the wizard's windows and read
 // back from the system: a first installation into a new folder, a second one into the same
-// folder, an existing folder holding a read-only file, a folder that cannot be made, one too
-// long for the payload's sub-folders, and a drive that fills during the copy.
+// folder, a third that fails, an existing folder holding a read-only file, a folder that cannot
+// be made, one too long for the payload's sub-folders, places replaced by links, and a drive that
+// fills during the copy.
 #include <cstdlib>
 
 #include "install/install_group.h"
@@ -173,13 +174,34 @@ TEST_F(ShippedInstall, FinishWithLaunchCheckedStartsTheInstalledProgram) {
   ASSERT_NE(product, nullptr) << "no window of the installed program";
   DWORD id = 0;
   GetWindowThreadProcessId(product, &id);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   char image[MAX_PATH] = "";
   DWORD length = sizeof image;
   QueryFullProcessImageNameA(process, 0, image, &length);
+  const std::string workingFolder = CurrentFolderOf(process);
   CloseHandle(process);
   EXPECT_EQ(lstrcmpiA(image, (Folder() + "\\quintaxel.exe").c_str()), 0) << image;
+  // Not setup's own folder, where anybody may have left a library of a system name.
+  EXPECT_EQ(lstrcmpiA(workingFolder.c_str(), (Folder() + "\\").c_str()), 0) << workingFolder;
   EndProduct(product);
+}
+
+// A leaf Windows refuses: nothing is made, and the installation registered before stays so.
+TEST_F(ShippedInstall, AFailedThirdRunKeepsTheEntryOfTheInstallationBefore) {
+  const std::string log = Log();
+  ASSERT_NE(log, "") << "runs after the first installation";
+  ASSERT_TRUE(ChooseInstallFolder(1, "Quint|axel", ProgramFiles() + "\\Quint|axel"));
+  ASSERT_TRUE(ChooseShortcutFolder(kLeaf));
+  ASSERT_TRUE(ChooseShortcuts(true, true));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  ExpectFilesMissing(finish);
+  EXPECT_EQ(finish.barPosition, 0);
+  EXPECT_EQ(Log(), log);
+  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                            "\"" + Folder() + "\\uninstall.exe\""));
+  EXPECT_FALSE(FolderWindowShows(1000)) << "no shortcut folder was opened";
+  ASSERT_TRUE(Finish());
 }
 
 // ---- An existing folder that already holds a read-only copy of a payload file and one of
@@ -220,7 +242,9 @@ class ReadOnlyTarget : public InstallGroup {
 HANDLE ReadOnlyTarget::holder_ = INVALID_HANDLE_VALUE;
 
 TEST_F(ReadOnlyTarget, IsPassedOverAndTheFinishPageSaysSo) {
-  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  // The whole path typed, and no folder clicked: that is where the files go.
+  ASSERT_TRUE(GoToPage(3));
+  wizard_->SetEditText(Control(kInstallEditId), Widen(Folder()));
   ASSERT_TRUE(ChooseShortcutFolder(kShortcutLeaf));
   ASSERT_TRUE(ChooseShortcuts(false, false));
   FinishState finish;
@@ -272,6 +296,16 @@ class BlockedFolder : public InstallGroup {
   static constexpr char kBlockerText[] = "a file, not a folder";
 };
 
+// ".." below Program Files is the drive root, and the pages say so as soon as they are left.
+TEST_F(BlockedFolder, TypedDotDotIsShownAsTheFolderItNames) {
+  ASSERT_TRUE(ChooseInstallFolder(1, "..", ProgramFiles() + "\\.."));
+  wizard_->Click(kNextId);
+  ASSERT_TRUE(wizard_->WaitForPage(4, PageText(4, "_cancel")));
+  wizard_->Click(kBackId);
+  ASSERT_TRUE(wizard_->WaitForPage(3, PageText(3, "_cancel")));
+  EXPECT_EQ(Text(Control(kInstallEditId)), Widen(ProgramFiles().substr(0, 3)));
+}
+
 TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFilesAreMissing) {
   ASSERT_TRUE(ChooseInstallFolder(0, "Blocked", Blocker()));
   ASSERT_TRUE(ChooseShortcuts(false, false));
@@ -281,14 +315,13 @@ TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFilesAreMissing) 
   EXPECT_EQ(finish.barPosition, 0);
   EXPECT_TRUE(FileExists(Blocker()));
   EXPECT_EQ(ReadBytes(Blocker()), kBlockerText);
-  // The registration goes on all the same.
-  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-                            Blocker() + "\\uninstall.exe"));
+  // No log, no uninstaller: nothing is registered that could not be undone.
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
   ASSERT_TRUE(Finish());
 }
 
-// ---- An install folder so long that only the payload's top-level files fit under it: a
-// target of more than 259 bytes is passed over, with no log line, rather than cut.
+// ---- An install folder so long that only the payload's top-level files would fit under it:
+// nothing is made, rather than an installation that lacks files or cannot be undone.
 
 class LongFolder : public InstallGroup {
  protected:
@@ -302,28 +335,89 @@ class LongFolder : public InstallGroup {
   static std::string Folder() { return ProgramFiles().substr(0, 3) + Leaf(); }
 };
 
-TEST_F(LongFolder, InstallsWhatFitsAndPassesOverTheRest) {
+TEST_F(LongFolder, MakesNothingWhenOnePathWouldNotFit) {
   ASSERT_EQ(Folder().size(), 243u);
-  std::vector<PayloadEntry> fitting;
-  for (const PayloadEntry& entry : ShippedPayload())
-    if (Folder().size() + 1 + entry.name.size() <= 259) fitting.push_back(entry);
-  ASSERT_LT(fitting.size(), ShippedPayload().size());
-  ASSERT_EQ((Folder() + "\\" + fitting.back().name).size(), 259u) << "the longest that fits";
   ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, true));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  ExpectFilesMissing(finish);
+  EXPECT_EQ(finish.barPosition, 0);
+  EXPECT_FALSE(FolderExists(Folder()));
+  EXPECT_FALSE(FileExists(DesktopShortcut()));
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+}
+
+// ---- Places that another user replaced by links to folders of their own: the shortcut folder
+// in the Programs menu, then the help folder in an install folder. Nothing is written through a
+// link, and the finish page says that not everything was made.
+
+class LinkedPlaces : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareGroup(Folder(), kShortcutLeaf);
+    for (const std::string& folder : {UsersFolder(), UsersHelp()}) {
+      RemoveTree(folder);
+      CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    WriteBytes(UsersFolder() + "\\Help.lnk", kUsersText);
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    RemoveHostLink(Programs(kShortcutLeaf));
+    RemoveHostLink(Folder() + "\\help");
+    EndGroup(Folder(), kShortcutLeaf);
+    RemoveTree(UsersFolder());
+    RemoveTree(UsersHelp());
+  }
+  // Each case is a run of its own.
+  void SetUp() override {
+    if (wizard_ && !wizard_->Running()) StartWizard();
+    InstallGroup::SetUp();
+  }
+
+  static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
+  static std::string UsersFolder() { return ProgramFiles().substr(0, 3) + "QxUsersFolder"; }
+  static std::string UsersHelp() { return ProgramFiles().substr(0, 3) + "QxUsersHelp"; }
+  static constexpr char kLeaf[] = "QxLinkedPlaces";
+  static constexpr char kShortcutLeaf[] = "QxLinkedShortcuts";
+  static constexpr char kUsersText[] = "the user's own file";
+};
+
+TEST_F(LinkedPlaces, AShortcutFolderThatIsALinkGetsNothing) {
+  ASSERT_TRUE(MakeHostLink(Programs(kShortcutLeaf), UsersFolder()));
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcutFolder(kShortcutLeaf));
+  ASSERT_TRUE(ChooseShortcuts(true, false));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  ExpectFilesMissing(finish);
+  EXPECT_EQ(ShortcutFiles(UsersFolder()), std::vector<std::string>{"Help.lnk"});
+  EXPECT_EQ(ReadBytes(UsersFolder() + "\\Help.lnk"), kUsersText);
+  // The product itself is there and registered; the shortcut folder has no line.
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
+            CopyLines(Folder(), ShippedPayload(), true) + RegistryLines());
+  ASSERT_TRUE(Finish());
+}
+
+TEST_F(LinkedPlaces, AHelpFolderThatIsALinkGetsNothing) {
+  const std::string firstLog = ReadBytes(Folder() + "\\install.log");
+  ASSERT_NE(firstLog, "") << "runs after the first installation";
+  RemoveTree(Folder() + "\\help");
+  ASSERT_TRUE(MakeHostLink(Folder() + "\\help", UsersHelp()));
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
   ASSERT_TRUE(ChooseShortcuts(false, false));
   FinishState finish;
   ASSERT_TRUE(Install(&finish));
   ExpectFilesMissing(finish);
-  EXPECT_LT(finish.barPosition, 100);
-  EXPECT_EQ(finish.copyFile, L"") << "\"6_05\" with the last path would not fit: nothing shown";
-
+  // Every help page lies in a language's folder: none of them was made through the link.
+  EXPECT_FALSE(FolderExists(UsersHelp() + "\\english") || FolderExists(UsersHelp() + "\\russian"));
+  std::vector<PayloadEntry> outsideHelp;
+  for (const PayloadEntry& entry : ShippedPayload())
+    if (entry.name.compare(0, 5, "help\\") != 0) outsideHelp.push_back(entry);
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
-            CopyLines(Folder(), fitting, true) + RegistryLines());
-  for (const PayloadEntry& entry : fitting)
-    EXPECT_TRUE(InstalledAs(Folder() + "\\" + entry.name, entry));
-  EXPECT_FALSE(FolderExists(Folder() + "\\help"));
-  EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-                            Folder() + "\\uninstall.exe"));
+            firstLog + CopyLines(Folder(), outsideHelp, false) + RegistryLines());
+  ASSERT_TRUE(Finish());
 }
 
 // ---- A drive that fills during the copy: a tmpfs of 128 KiB that tests/install/full_disk.sh
@@ -416,6 +510,9 @@ TEST_F(FullDisk, EveryFolderAndFileOnTheDriveIsNamedByAWholeLogLine) {
   EXPECT_EQ(lines.count(Folder() + "\\" + payload.front().name), 1u);
   EXPECT_EQ(lines.count(Folder() + "\\" + payload.back().name), 0u) << "the log never filled";
   EXPECT_FALSE(FileExists(Folder() + "\\" + payload.back().name));
+  // Nor was a registry value written: it would have come after them.
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+  EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "language").present);
 }
 
 }  // namespace

@@ -296,6 +296,73 @@ BOOL CALLBACK FindProductWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
+namespace {
+
+std::string UnixName(const std::string& path) {
+  using UnixFileName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(wizard::Widen(path).c_str()) : nullptr;
+  const std::string result = name ? name : "";
+  if (name) HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Wine starts a host program but gives no handle of it: the caller waits for its effect.
+bool StartHostProgram(std::string line) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process);
+}
+
+bool IsLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+::testing::AssertionResult MakeHostLink(const std::string& path, const std::string& target) {
+  const std::string link = UnixName(path), to = UnixName(target);
+  if (link.empty() || to.empty() ||
+      !StartHostProgram("Z:\\bin\\ln -s \"" + to + "\" \"" + link + "\"") ||
+      !wizard::WaitUntil([&] { return IsLink(path); }))
+    return ::testing::AssertionFailure() << "Wine shows no link at " << path;
+  return ::testing::AssertionSuccess();
+}
+
+void RemoveHostLink(const std::string& path) {
+  if (IsLink(path) && StartHostProgram("Z:\\bin\\rm -f \"" + UnixName(path) + "\""))
+    wizard::WaitUntil([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+std::string CurrentFolderOf(HANDLE process) {
+  using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  void* basic[6] = {};  // PROCESS_BASIC_INFORMATION: the PEB's address is the second field
+  if (!query || query(process, 0, basic, sizeof basic, nullptr) < 0) return "";
+  // In the PEB the process parameters follow 4 flag bytes (padded) and 3 pointers; in those the
+  // current folder follows 16 bytes of sizes and flags, the console's handle and flags and the
+  // 3 standard handles.
+  const size_t p = sizeof(void*);
+  char* parameters = nullptr;
+  struct {
+    USHORT length, maximumLength;
+    wchar_t* buffer;
+  } folder = {};
+  wchar_t text[MAX_PATH] = L"";
+  if (!ReadProcessMemory(process, static_cast<char*>(basic[1]) + 4 * p, &parameters, p, nullptr) ||
+      !ReadProcessMemory(process, parameters + (p == 8 ? 0x38 : 0x24), &folder, sizeof folder,
+                         nullptr) ||
+      !ReadProcessMemory(process, folder.buffer, text,
+                         std::min<size_t>(folder.length, 2 * MAX_PATH - 2), nullptr))
+    return "";
+  return wizard::Narrow(text);
+}
+
 HWND WaitForProductWindow(DWORD timeoutMs) {
   HWND found = nullptr;
   wizard::WaitUntil(

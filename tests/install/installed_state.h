@@ -115,7 +115,19 @@ std::string InternetShortcutText(const std::string& target);  // what a ".url" h
 // The ".lnk" and ".url" files in `folder`, by name, sorted.
 std::vector<std::string> ShortcutFiles(const std::string& folder);
 
+// ---- Links, as another user plants them: host symbolic links, which Wine shows as reparse
+// points.
+
+// Makes `path` a link to `target` (Windows paths); fails when Wine does not show a link there.
+::testing::AssertionResult MakeHostLink(const std::string& path, const std::string& target);
+// Removes such a link as itself, never what it points at.
+void RemoveHostLink(const std::string& path);
+
 // ---- The installed program, started by Finish.
+
+// The current folder of `process` (a handle with query and read access), as its process
+// parameters hold it: with a trailing backslash.
+std::string CurrentFolderOf(HANDLE process);
 
 // The product's main window, once it shows within `timeoutMs`; null otherwise.
 HWND WaitForProductWindow(DWORD timeoutMs);
