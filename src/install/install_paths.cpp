@@ -2,12 +2,13 @@
 
 #include <cstring>
 
+#include "folders/code_page.h"
 #include "folders/path_form.h"
 #include "package/package.h"
 
 bool JoinInstallPath(char* out, const char* folder, const char* name) {
   const size_t length = std::strlen(folder);
-  const bool separate = length == 0 || folder[length - 1] != '\\';
+  const bool separate = length == 0 || !EndsWithCharacter(folder, '\\');
   if (length + separate + std::strlen(name) >= size_t(kPathBufferSize)) return false;
   std::memcpy(out, folder, length);
   out[length] = '\\';

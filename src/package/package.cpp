@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "folders/code_page.h"
+
 namespace {
 
 struct PackageBytes {
@@ -45,18 +47,28 @@ bool IsDeviceName(const char* name, size_t length) {
   return false;
 }
 
+// The bytes of the name character at `p`, or 0 where there is none: a double-byte character of
+// the system code page is one, whatever its second byte (the "\\" of 表 in 932 separates nothing),
+// but a lead byte alone or before a byte below 0x40, which no code page takes as a second byte,
+// is none.
+size_t NameCharacterLength(const char* p) {
+  if (IsLeadByte(*p)) return static_cast<unsigned char>(p[1]) >= 0x40 ? 2 : 0;
+  return IsEntryNameByte(*p) ? 1 : 0;
+}
+
 }  // namespace
 
 bool IsPlainEntryName(const char* name) {
   if (std::strlen(name) > kMaxEntryNameLength) return false;
   for (const char* p = name;; ++p) {
-    const char* start = p;
-    while (IsEntryNameByte(*p))
-      ++p;
-    const size_t length = size_t(p - start);
-    if (length == 0 || p[-1] == '.' || p[-1] == ' ' || IsDeviceName(start, length)) return false;
+    const char *start = p, *last = nullptr;
+    for (size_t length; (length = NameCharacterLength(p)) > 0; p += length)
+      last = p;
+    if (!last || (CharacterLength(last) == 1 && (*last == '.' || *last == ' ')) ||
+        IsDeviceName(start, size_t(p - start)))
+      return false;
     if (*p == '\0') return true;
-    if (*p != '\\') return false;  // a control byte or one of the refused bytes
+    if (*p != '\\') return false;  // a control byte, a lead byte alone or a refused byte
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/code_pages.h"
 #include "core/package_builder.h"
 #include "core/shipped_packages.h"
 #include "package/package.h"
@@ -168,6 +169,13 @@ TEST(EntryName, OnlyPlainNamesBelowTheInstallFolder) {
     EXPECT_FALSE(IsPlainEntryName(name)) << name;
   EXPECT_TRUE(IsPlainEntryName(std::string(254, 'n').c_str()));
   EXPECT_FALSE(IsPlainEntryName(std::string(255, 'n').c_str()));
+  // In code page 932 the second byte of 表 and ソ is that of "\\", and that of − is "|": each is
+  // a character of a name, and a lead byte alone is none.
+  const CodePageScope japanese(932);
+  EXPECT_TRUE(IsPlainEntryName("help\\\x95\x5C\\\x83\x5C.txt"));
+  EXPECT_TRUE(IsPlainEntryName("\x81\x7C"));
+  EXPECT_FALSE(IsPlainEntryName("x\x95"));
+  EXPECT_FALSE(IsPlainEntryName("x\x95\x3A"));
 }
 
 TEST(ShippedSetupPackage, HoldsTheLanguageFileAndBothLicences) {
