@@ -12,3 +12,6 @@ add_custom_command(
   VERBATIM)
 add_library(qxproductnames STATIC ${QX_PRODUCT_NAMES_SOURCE})
 target_link_libraries(qxproductnames PUBLIC qxcore)
+if(WIN32)
+  target_compile_options(qxproductnames PRIVATE ${QX_SMALL_COMPILE_OPTIONS})
+endif()

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the native suites, the same
-# suites under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each fuzz target,
-# and the Windows suites under Wine. Exits non-zero when anything fails.
+# Installs what is missing, builds everything, holds the programs to their size budgets and runs
+# every test: the native suites, the same suites under AddressSanitizer and
+# UndefinedBehaviorSanitizer, a short run of each fuzz target, and the Windows suites under Wine.
+# Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-machine.sh
 scripts/build.sh
+
+echo "== sizes"
+scripts/size.sh
 
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure

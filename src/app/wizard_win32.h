@@ -31,7 +31,7 @@ struct WizardState {
   // Written by ShowPage, which the installation worker also calls for the last page, and read
   // by the user-interface thread: atomic, so that the two never race.
   std::atomic<int> currentPage{1};
-  HWND pagePanels[kPageCount];  // page n is pagePanels[n - 1]; null when absent
+  HWND pagePanels[kPageCount]{};  // page n is pagePanels[n - 1]; null when absent
 };
 extern WizardState wizardState;
 

@@ -41,3 +41,26 @@ char* FormatByteCount(int64_t n, char* out) {
   if (qG > 0) WriteFigure(uint32_t(qG), 'G', out);
   return out;
 }
+
+uint32_t ProgressPercent(uint32_t written, uint32_t total) {
+  if (total == 0) return 0;
+  // written = whole * total + rest, so written * 100 / total = whole * 100 + rest * 100 / total,
+  // and both sides wrap alike beyond 32 bits.
+  uint32_t percent = written / total * 100;
+  const uint32_t rest = written % total;
+  // rest * 100 / total, below 100: rest is added a hundred times to a sum kept below total, and
+  // each time the sum reaches total, total is taken off and the quotient counts one more. Two
+  // figures below total can add up past 32 bits; such a sum has reached total, and taking total
+  // off wraps back to the true remainder.
+  uint32_t sum = 0;
+  for (int step = 0; step < 100; ++step) {
+    const uint32_t next = sum + rest;
+    if (next < sum || next >= total) {
+      sum = next - total;
+      ++percent;
+    } else {
+      sum = next;
+    }
+  }
+  return percent;
+}

@@ -1,5 +1,6 @@
-// The text of a byte count: the whole quotient of the largest power-of-1024 unit that is at
-// least 1, followed by K, M or G (no unit below 1024): 1023, 1K, 1023K, 1M, 4G.
+// Byte counts as the wizard shows them. The text of a byte count: the whole quotient of the
+// largest power-of-1024 unit that is at least 1, followed by K, M or G (no unit below 1024):
+// 1023, 1K, 1023K, 1M, 4G. And the copy's progress as a percentage.
 #pragma once
 
 #include <cstdint>
@@ -9,3 +10,8 @@
 // smaller unit or nothing is shown. A negative count, or a count whose every quotient wraps to
 // 0 or below (from 2^61 bytes on, INT64_MAX among them), gives the empty text.
 char* FormatByteCount(int64_t n, char* out);
+
+// The progress bar's position: written * 100 / total with the quotient truncated, the product
+// formed in 64 bits and the quotient taken to 32 bits, for every pair of counts; 0 for a total
+// of 0. Worked out in 32-bit arithmetic, since a 64-bit division brings libgcc into setup.exe.
+uint32_t ProgressPercent(uint32_t written, uint32_t total);

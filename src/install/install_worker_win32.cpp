@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "app/wizard_win32.h"
+#include "folders/byte_count.h"
 #include "folders/folder_picker_win32.h"
 #include "folders/folders_win32.h"
 #include "folders/path_form.h"
@@ -45,7 +46,7 @@ void SetBar(uint32_t position) {
 void ReportWritten(CopyProgress* progress, DWORD count) {
   progress->written += count;
   // A payload of empty files has no 100 % mark to measure against; its bar is set at the end.
-  if (progress->total) SetBar(uint32_t(uint64_t(progress->written) * 100 / progress->total));
+  if (progress->total) SetBar(ProgressPercent(progress->written, progress->total));
 }
 
 uint32_t PayloadTotal(int count) {

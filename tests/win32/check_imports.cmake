@@ -5,6 +5,10 @@
 # runs, so one planted in a Downloads folder (or the temporary folder the uninstaller runs from)
 # would run with the program's rights. The list is that of the KnownDLLs of Windows 10 and 11,
 # with ntdll, which every process has loaded before any import.
+#
+# It also fails when a program could not be loaded at a random address with its data not
+# executable: without relocations (the loader could only place it at its preferred base), or
+# without the DYNAMIC_BASE or NX_COMPAT flag.
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
 set(known_dlls
   advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf
@@ -28,6 +32,18 @@ foreach(i RANGE ${last})
   if(NOT status EQUAL 0)
     message(SEND_ERROR "${OBJDUMP} cannot read ${program}")
     continue()
+  endif()
+  if(NOT dump MATCHES "DYNAMIC_BASE")
+    message(SEND_ERROR "${program} lacks the DYNAMIC_BASE flag: it would always load at one address")
+  endif()
+  if(NOT dump MATCHES "NX_COMPAT")
+    message(SEND_ERROR "${program} lacks the NX_COMPAT flag: its data could be run as code")
+  endif()
+  if(dump MATCHES "relocations stripped"
+     OR NOT dump MATCHES "Base Relocation Directory"
+     OR dump MATCHES "Entry 5 [0-9a-f]+ 00000000 Base Relocation"
+     OR NOT dump MATCHES "Number of fixups [1-9]")
+    message(SEND_ERROR "${program} has no relocations: the loader cannot move it")
   endif()
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
   set(names "")
