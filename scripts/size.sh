@@ -7,9 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/win32/bin/setup.exe ] || scripts/build.sh >/dev/null
 
-# Budgets in bytes: the stub 33 KiB; uninstall.exe 80 % of the 43,520 bytes it had while it was
-# linked with the C runtime's start-up.
-stub_budget=33792
+# Budgets in bytes: the stub 34 KiB, the 32,108 bytes measured without the C runtime's start-up,
+# unwind tables and padding, plus what the protected and link-free installation, the checks before
+# copying, the double-byte walks and the keyboard handling added since (together about 6.8 KiB),
+# held to 34 KiB; uninstall.exe 80 % of the 43,520 bytes it had while it was linked with the C
+# runtime's start-up.
+stub_budget=34816
 uninstall_budget=34816
 
 exe=$(stat -c %s build/win32/bin/setup.exe)

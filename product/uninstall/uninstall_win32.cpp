@@ -739,7 +739,9 @@ void ShowNoLog(const char* log) {
 }
 
 void ShowReport(const ReportList& left, bool passedOver, bool otherRegistered) {
-  char summary[kReportListSize + 1024], message[kReportListSize + 3072];
+  // Kept off the stack, like the uninstaller's other large records: a small stack frame needs no
+  // probing of the stack's guard page.
+  static char summary[kReportListSize + 1024], message[kReportListSize + 3072];
   const char* const list[] = {left.text};
   if (left.count)
     FillTextSlots(summary, sizeof summary, Say(kLeftText), list, 1);
@@ -752,8 +754,12 @@ void ShowReport(const ReportList& left, bool passedOver, bool otherRegistered) {
   ShowMessage(message, left.count ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
+// The run's places and what is left: process-wide, for they are larger than a stack frame may be
+// without probing, and the run is made once.
+Places places;  // every path empty until found
+ReportList left;
+
 int Uninstall(bool quiet) {
-  Places places = {};  // every path empty until found
   const bool found = FindPlaces(&places);
   // No folder of the installation is held open as the current one while it is removed.
   if (places.temp[0]) SetCurrentDirectoryA(places.temp);
@@ -772,7 +778,6 @@ int Uninstall(bool quiet) {
     return kNoLog;
   }
 
-  ReportList left = {};
   CoInitialize(nullptr);  // for reading the shortcuts
   places.otherRegistered = IsAnotherRegistered(places);
   const bool keepSelf = CarryOutPlan(plan, &places, &left);
