@@ -60,12 +60,13 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this pre
 wineboot </dev/null >/dev/null 2>&1 || true
 
 # The keeper prints "holding" once it holds the reference (it waits for the desktop to register
-# the class object). Its output goes to a file, for the reason the server's does.
+# the class object). Its output goes to a file, for the reason the server's does. QX_SHELLKEEPER
+# names another build's keeper.
 wine_session_keeper=
 wine_session_keeper_log=$WINEPREFIX/shellkeeper.log
 rm -f "$wine_session_keeper_log"
-if [ -f build/win32/bin/shellkeeper.exe ]; then
-  wine build/win32/bin/shellkeeper.exe </dev/null >"$wine_session_keeper_log" 2>&1 &
+if [ -f "${QX_SHELLKEEPER:=build/win32/bin/shellkeeper.exe}" ]; then
+  wine "$QX_SHELLKEEPER" </dev/null >"$wine_session_keeper_log" 2>&1 &
   wine_session_keeper=$!
   for _ in $(seq 600); do
     grep -q '^holding' "$wine_session_keeper_log" 2>/dev/null && break
@@ -82,7 +83,7 @@ end_wine_session() {
 
 if ! grep -q '^holding' "$wine_session_keeper_log" 2>/dev/null; then
   echo "wine-session.sh: the shell keeper does not hold the desktop's ShellWindows object" \
-    "($(cat "$wine_session_keeper_log" 2>/dev/null || echo 'build/win32/bin/shellkeeper.exe is not built')):" \
+    "($(cat "$wine_session_keeper_log" 2>/dev/null || echo "$QX_SHELLKEEPER is not built")):" \
     "a folder window can stall this session" >&2
   [ "${QX_REQUIRE_ALL:-}" != 1 ]
 fi
