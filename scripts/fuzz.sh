@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for QX_FUZZ_SECONDS (default 300), or
-# only the targets named as arguments. Prints the executions and findings of each target; exits
-# non-zero when any target found something. New inputs collect in build/fuzz/corpus/; the
-# committed seeds are in tests/fuzz/corpus/.
+# only the targets named as arguments. Prints the executions, executions per second and findings
+# of each target; exits non-zero when any target found something. New inputs collect in
+# build/fuzz/corpus/; the committed seeds are in tests/fuzz/corpus/, which long runs fold their
+# finds into, minimised (-merge=1; see README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${QX_FUZZ_SECONDS:-300}
@@ -22,8 +23,9 @@ for target in "${targets[@]}"; do
     -artifact_prefix="build/fuzz/findings/$target-" "$work" "tests/fuzz/corpus/$target" \
     >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
   if [ "$status" -eq 0 ]; then
-    echo "$target: ${runs:-?} executions in ${seconds} s, no finding"
+    echo "$target: ${runs:-?} executions in ${seconds} s (${rate:-?} a second), no finding"
   else
     failed=1
     echo "$target: FINDING after ${runs:-?} executions (exit $status); see $log and build/fuzz/findings/"

@@ -1,5 +1,13 @@
-# Sourced by the scripts that run Windows programs: a display (Xvfb when none is given), and a
-# persistent wineserver with a booted prefix in build/wineprefix.
+# Sourced by the scripts that run Windows programs: a display (Xvfb when none is given), a
+# persistent wineserver with a booted prefix in build/wineprefix, and the shell keeper
+# (shellkeeper.exe of the Windows build this machine runs) holding the desktop's ShellWindows class object until
+# end_wine_session. Returns non-zero when the keeper cannot hold it and QX_REQUIRE_ALL=1.
+#
+# Why the keeper: each shell folder window (setup opens one at the end of an installation) makes
+# Wine's desktop process create and delete the stubs of that class object, and under load the
+# deletion can wait for ever on the thread that owns the desktop window (a lost wake-up in Wine's
+# RPC runtime). From then on every program that makes a window waits at its start. A reference
+# held for the whole session keeps the stubs, so the deletion never runs.
 #
 # The wineserver and wineboot are started with all their output sent to /dev/null: Wine's
 # services otherwise inherit the pipes of whoever started them first (CTest, say), which then
@@ -53,7 +61,31 @@ fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
 wineboot </dev/null >/dev/null 2>&1 || true
 
+# The keeper prints "holding" once it holds the reference (it waits for the desktop to register
+# the class object). Its output goes to a file, for the reason the server's does. QX_SHELLKEEPER
+# names another build's keeper.
+wine_session_keeper=
+wine_session_keeper_log=$WINEPREFIX/shellkeeper.log
+rm -f "$wine_session_keeper_log"
+if [ -f "${QX_SHELLKEEPER:=build/$QX_WINDOWS_BUILD/bin/shellkeeper.exe}" ]; then
+  wine "$QX_SHELLKEEPER" </dev/null >"$wine_session_keeper_log" 2>&1 &
+  wine_session_keeper=$!
+  for _ in $(seq 600); do
+    grep -q '^holding' "$wine_session_keeper_log" 2>/dev/null && break
+    kill -0 "$wine_session_keeper" 2>/dev/null || break
+    sleep 0.2
+  done
+fi
+
 end_wine_session() {
+  [ -n "$wine_session_keeper" ] && kill "$wine_session_keeper" 2>/dev/null || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
   [ -n "$wine_session_xvfb" ] && kill "$wine_session_xvfb" 2>/dev/null || true
 }
+
+if ! grep -q '^holding' "$wine_session_keeper_log" 2>/dev/null; then
+  echo "wine-session.sh: the shell keeper does not hold the desktop's ShellWindows object" \
+    "($(cat "$wine_session_keeper_log" 2>/dev/null || echo "$QX_SHELLKEEPER is not built")):" \
+    "a folder window can stall this session" >&2
+  [ "${QX_REQUIRE_ALL:-}" != 1 ]
+fi

@@ -1,7 +1,9 @@
 // An installation in Russian, chosen on page 1, under code page 1251 (LC_ALL=ru_RU.UTF-8; the
-// group is skipped otherwise): the language setting handed to the product, and the shortcut
-// names of that language in the shortcut folder and the log, all as Windows-1251 bytes.
+// group skips otherwise, or fails where every check is required): the language setting handed to
+// the product, and the shortcut names of that language in the shortcut folder and the log, all as
+// Windows-1251 bytes.
 #include "install/install_group.h"
+#include "require_all.h"
 
 namespace install {
 namespace {
@@ -25,7 +27,7 @@ class RussianInstall : public InstallGroup {
 
   void SetUp() override {
     if (GetACP() != kCyrillic)
-      GTEST_SKIP() << "code page " << GetACP() << ", not 1251: run under LC_ALL=ru_RU.UTF-8";
+      QX_SKIP_OR_FAIL("code page " << GetACP() << ", not 1251: run under LC_ALL=ru_RU.UTF-8");
     InstallGroup::SetUp();
   }
 

@@ -1,6 +1,7 @@
 // The round trip as a user makes it: the state of the prefix, an installation through the wizard,
 // the uninstaller started from the uninstall entry, and the state again, which is the one before
 // but for the files the user put into the install folder.
+#include "require_all.h"
 #include "uninstall/system_state.h"
 #include "uninstall/uninstall_session.h"
 
@@ -135,7 +136,7 @@ class RussianUninstallRoundTrip : public UninstallRoundTrip {
  protected:
   void SetUp() override {
     if (GetACP() != kCyrillic)
-      GTEST_SKIP() << "code page " << GetACP() << ", not 1251: run under LC_ALL=ru_RU.UTF-8";
+      QX_SKIP_OR_FAIL("code page " << GetACP() << ", not 1251: run under LC_ALL=ru_RU.UTF-8");
   }
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "require_all.h"
 #include "wizard/screen_compare.h"
 #include "wizard/wizard_group.h"
 
@@ -307,7 +308,7 @@ TEST_F(WizardFolders, OverlongLeafNameComposesNothing) {
 }
 
 TEST_F(WizardFolders, ChangingTheDriveMovesTheListToItsRoot) {
-  if (!drive_->letter()) GTEST_SKIP() << "no extra drive: Wine's mount manager refused one";
+  if (!drive_->letter()) QX_SKIP_OR_FAIL("no extra drive: Wine's mount manager refused one");
   ASSERT_TRUE(GoToPage(3));
   HWND selector = Control(kDriveSelectorId);
   const int selected = int(Ask(selector, CB_GETCURSEL));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "require_all.h"
 #include "wizard/screen_compare.h"
 #include "wizard/wizard_group.h"
 
@@ -62,7 +63,7 @@ class PlantedLibrary : public WizardGroup {
 bool PlantedLibrary::windowsOrder_;
 
 TEST_F(PlantedLibrary, IsNeverLoadedAndTheFolderIconsStillShow) {
-  if (!windowsOrder_) GTEST_SKIP() << "WINEDLLOVERRIDES does not hold comctl32=n,b";
+  if (!windowsOrder_) QX_SKIP_OR_FAIL("WINEDLLOVERRIDES does not hold comctl32=n,b");
   EXPECT_EQ(GetFileAttributesA(Marker().c_str()), INVALID_FILE_ATTRIBUTES)
       << "the COMCTL32.DLL beside setup.exe was loaded";
   ASSERT_TRUE(wizard_) << startError_;

@@ -30,7 +30,7 @@ class WizardGroup : public ::testing::Test {
   static void StartWizard(const char* programName);
   static void EndWizard();
 
-  void SetUp() override;  // skips every test of a group whose wizard did not start
+  void SetUp() override;  // fails every test of a group whose wizard did not start
 
   // A text of the language section the wizard shows (0, the first, until a reload).
   static std::wstring Shown(const char* key);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <winioctl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -162,7 +163,62 @@ bool AnswerBox(HWND box, int id) {
   return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
+namespace {
+
+// A wait's deadline has to hold even when a window call of its condition never returns: once
+// Wine's desktop stops answering, every window call of every program in the session waits for
+// it. A watchdog thread ends the whole test program, saying so, when a wait has run that long
+// past its deadline; cmake/wine-run.sh then names the session's processes and where they wait.
+constexpr DWORD kStallGraceMs = 60000;
+constexpr UINT kStalledExitCode = 86;
+
+volatile LONG waitStart = 0;  // GetTickCount() when the watched wait began; 0 while none runs
+volatile LONG waitLimit = 0;  // how long it may take in all, grace included
+
+DWORD WINAPI WatchWaits(void*) {
+  for (;;) {
+    Sleep(1000);
+    const DWORD start = DWORD(InterlockedCompareExchange(&waitStart, 0, 0));
+    const DWORD limit = DWORD(InterlockedCompareExchange(&waitLimit, 0, 0));
+    if (start == 0 || GetTickCount() - start <= limit) continue;
+    std::printf(
+        "\n[  STALLED ] a window call has not returned in a wait of %lu ms, %lu s past its "
+        "deadline: the Wine desktop does not answer, and every program that makes windows "
+        "waits for it\n",
+        static_cast<unsigned long>(limit - kStallGraceMs),
+        static_cast<unsigned long>(kStallGraceMs / 1000));
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), kStalledExitCode);
+  }
+}
+
+// Puts a wait under the watchdog for its lifetime; a nested wait is watched in its place.
+class WatchedWait {
+ public:
+  explicit WatchedWait(DWORD timeoutMs) {
+    static const HANDLE watchdog = CreateThread(nullptr, 0, WatchWaits, nullptr, 0, nullptr);
+    (void)watchdog;
+    outerStart_ = InterlockedExchange(&waitStart, 0);
+    outerLimit_ = InterlockedExchange(&waitLimit, LONG(timeoutMs + kStallGraceMs));
+    const DWORD now = GetTickCount();
+    InterlockedExchange(&waitStart, LONG(now ? now : 1));
+  }
+  ~WatchedWait() {
+    InterlockedExchange(&waitStart, 0);
+    InterlockedExchange(&waitLimit, outerLimit_);
+    InterlockedExchange(&waitStart, outerStart_);
+  }
+  WatchedWait(const WatchedWait&) = delete;
+  WatchedWait& operator=(const WatchedWait&) = delete;
+
+ private:
+  LONG outerStart_, outerLimit_;
+};
+
+}  // namespace
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const WatchedWait watched(timeoutMs);
   const DWORD start = GetTickCount();
   while (!condition()) {
     if (GetTickCount() - start > timeoutMs) return false;

@@ -58,7 +58,9 @@ struct Entry {
 std::vector<Entry> ListEntries(HWND list);
 std::vector<Entry> ComboEntries(HWND combo);
 
-// Polls `condition` every few milliseconds until it holds or `timeoutMs` has passed.
+// Polls `condition` every few milliseconds until it holds or `timeoutMs` has passed. A condition
+// whose window call never returns (a desktop that no longer answers) ends the test program a
+// minute past the deadline with exit code 86 and a line that says so, rather than hang it.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // The visible top-level window of class `windowClass` ("#32770" for a message box) that the
