@@ -1,7 +1,7 @@
 # Sourced by the scripts that run Windows programs: a display (Xvfb when none is given), a
 # persistent wineserver with a booted prefix in build/wineprefix, and the shell keeper
-# (shellkeeper.exe of the Windows build this machine runs) holding the desktop's ShellWindows class object until
-# end_wine_session. Returns non-zero when the keeper cannot hold it and QX_REQUIRE_ALL=1.
+# (shellkeeper.exe of the Windows build this machine runs) holding the desktop's ShellWindows
+# class object until end_wine_session. Returns non-zero when the keeper cannot hold it and QX_REQUIRE_ALL=1.
 #
 # Why the keeper: each shell folder window (setup opens one at the end of an installation) makes
 # Wine's desktop process create and delete the stubs of that class object, and under load the
