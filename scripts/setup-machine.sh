@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ clang libclang-rt-14-dev libgtest-dev googletest
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb fonts-wine
   locales imagemagick x11-utils bc
   osslsigncode openssl
@@ -26,15 +27,19 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # A package can be recorded as installed with its files gone; the tools themselves must be there.
-for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-gcc-posix i686-w64-mingw32-windres \
-  i686-w64-mingw32-ar i686-w64-mingw32-ld; do
-  command -v "$tool" >/dev/null || reinstall=1
+# The 64-bit toolchain is for machines that run no 32-bit program (cmake/wine-path.sh).
+for arch in i686 x86_64; do
+  reinstall=
+  for tool in g++-posix gcc-posix windres ar ld; do
+    command -v "$arch-w64-mingw32-$tool" >/dev/null || reinstall=1
+  done
+  if [ -n "$reinstall" ]; then
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall --no-install-recommends \
+      "g++-mingw-w64-${arch//_/-}-posix" "gcc-mingw-w64-${arch//_/-}-posix" \
+      "binutils-mingw-w64-${arch//_/-}" >/dev/null
+  fi
 done
-if [ -n "${reinstall:-}" ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall --no-install-recommends \
-    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 >/dev/null
-fi
 
 # The Russian suites run Wine under a Russian locale, whose code page is Windows-1251; the
 # Japanese ones under a Japanese locale, whose code page is 932 (double-byte).
