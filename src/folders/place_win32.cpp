@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "folders/code_page.h"
+
 namespace {
 
 // Opened for listing, because an open for attributes alone takes no part in sharing checks:
@@ -39,12 +41,10 @@ bool HoldChain(const char* place, const char* folder, bool withPlace, HeldFolder
     return false;
   char prefix[kPathBufferSize];
   std::memcpy(prefix, folder, length + 1);
-  for (size_t at = withPlace ? placeLength : placeLength + 1; at <= length; ++at) {
-    // A backslash can be the second byte of a double-byte character, which is no separator.
-    if (IsDBCSLeadByte(BYTE(folder[at])) && folder[at + 1] != '\0') {
-      ++at;
-      continue;
-    }
+  // Steps over characters of the system code page, as every other path walk does: the second
+  // byte of a double-byte character may be that of a backslash, which separates nothing.
+  for (size_t at = withPlace ? placeLength : placeLength + 1; at <= length;
+       at += folder[at] != '\0' ? CharacterLength(folder + at) : 1) {
     if (folder[at] != '\\' && folder[at] != '\0') continue;
     prefix[at] = '\0';
     const bool heldOne = HoldPlainFolder(prefix, held);
