@@ -37,9 +37,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # has been started afresh, and every program would then wait for them.
   wineboot -i </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
-  # Without a window manager, closing a top-level window waits for one unless Wine manages
-  # the windows itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+fi
+# Every program runs inside one Wine virtual desktop of the screen's size. On a bare X server
+# each top-level window is an X window of its own process, and when the X focus moves to another
+# process's window, Wine's X11 driver takes that for focus lost to a foreign program and makes the
+# desktop the foreground window: the wizard then has no focus at all, at random, which Windows
+# never does. In a virtual desktop Wine keeps the foreground and the focus itself, as Windows
+# does. (It also needs no window manager to close a window.)
+if ! grep -q '^\[Software\\\\Wine\\\\Explorer\\\\Desktops\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+    </dev/null >/dev/null 2>&1 || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
 fi
 # Wine makes the user's shell folders (Desktop, Documents, ...) links into the host's home

@@ -134,7 +134,12 @@ std::string RegistryLines() {
   CloseHandle(file);
   if (!read) return ::testing::AssertionFailure() << "no times for " << path;
   const uint64_t expectedCreation = UnderWine() ? entry.lastWriteTime : entry.creationTime;
-  if (Value64(created) != expectedCreation || Value64(accessed) != entry.lastAccessTime ||
+  // The desktop draws a desktop shortcut's icon out of the program it starts, as Explorer does,
+  // and that read moves the program's last-access time on any file system that keeps one.
+  const bool iconSource = lstrcmpiA(entry.name.c_str(), "quintaxel.exe") == 0;
+  const bool accessTimeHolds = iconSource ? Value64(accessed) >= entry.lastAccessTime
+                                          : Value64(accessed) == entry.lastAccessTime;
+  if (Value64(created) != expectedCreation || !accessTimeHolds ||
       Value64(written) != entry.lastWriteTime)
     return ::testing::AssertionFailure()
            << path << " has times " << std::hex << Value64(created) << " " << Value64(accessed)

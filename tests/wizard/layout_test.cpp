@@ -227,7 +227,8 @@ class WizardLayout : public WizardGroup {
     wizard_->Click(kCancelId);
     HWND box = wizard_->WaitForConfirmation();
     ASSERT_TRUE(box && wizard_->Answer(box, IDNO));
-    ASSERT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kCancelId); }));
+    ASSERT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kCancelId); }))
+        << wizard_->DescribeFocus();
   }
 
   static void ExpectLooksLikeItsTwin(const Row& row) {

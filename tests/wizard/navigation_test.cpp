@@ -208,7 +208,7 @@ TEST_F(WizardNavigation, CopyMovesOnToTheLastPageWithOnlyFinishLeft) {
   EXPECT_TRUE(WaitUntil([] { return GetForegroundWindow() == wizard_->main(); }, 3000))
       << ClassName(GetForegroundWindow());
   EXPECT_TRUE(WaitUntil([] { return wizard_->Focus() == Control(kCancelId); }, 3000))
-      << ClassName(wizard_->Focus()) << " " << GetDlgCtrlID(wizard_->Focus());
+      << wizard_->DescribeFocus();
   CloseFolderWindows(0);
 }
 

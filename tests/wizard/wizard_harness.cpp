@@ -458,6 +458,21 @@ HWND Wizard::Focus() const {
   return info.hwndFocus ? info.hwndFocus : main_;
 }
 
+std::string Wizard::DescribeFocus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(process_.dwThreadId, &info);
+  HWND foreground = GetForegroundWindow();
+  DWORD foregroundProcess = 0;
+  GetWindowThreadProcessId(foreground, &foregroundProcess);
+  char text[400];
+  wsprintfA(text, "focus %s (id %d), active %s, foreground %s of process %lu (setup is %lu)",
+            ClassName(info.hwndFocus).c_str(), GetDlgCtrlID(info.hwndFocus),
+            ClassName(info.hwndActive).c_str(), ClassName(foreground).c_str(),
+            foregroundProcess, process_.dwProcessId);
+  return text;
+}
+
 void Wizard::PressKey(UINT key) const {
   PostKey(Focus(), key);
 }

@@ -140,6 +140,8 @@ class Wizard {
   // the page switch sets, then until the switch has finished.
   bool WaitForPage(int n, const std::wstring& cancelText);
   HWND Focus() const;  // the wizard's focused window, or the main window when none
+  // Where the focus, the wizard's active window and the foreground are, for failure messages.
+  std::string DescribeFocus() const;
 
   // ---- Acting.
 
