@@ -19,11 +19,37 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# A mirror being synchronised can send one index of a wrong size: apt-get update then fails
+# although every other index arrived. It is tried again a few times; after that the install goes
+# on with the indexes there are, and a package that still cannot be installed fails with apt's
+# own message.
+update_indexes() {
+  local try
+  for try in 1 2 3; do
+    apt-get update -qq && return 0
+    [ "$try" = 3 ] || sleep "${QX_APT_RETRY_PAUSE:-15}"
+  done
+  echo "setup-machine.sh: some package indexes could not be downloaded; going on with those there are"
+}
+
+install_packages() {
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  update_indexes
+  if ! install_packages "${missing[@]}"; then
+    # The 32-bit Wine's libraries must match the versions of the 64-bit ones; when an index of
+    # its architecture is missing it cannot be installed. The rest still can: the Windows suites
+    # then run the 64-bit build, as on a machine that runs no 32-bit program (cmake/wine-path.sh).
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    [ ${#rest[@]} -lt ${#missing[@]} ] || exit 100
+    [ ${#rest[@]} -eq 0 ] || install_packages "${rest[@]}"
+    echo "setup-machine.sh: the 32-bit Wine cannot be installed; the Windows suites run the 64-bit build under Wine's 64-bit loader"
+  fi
 fi
 
 # A package can be recorded as installed with its files gone; the tools themselves must be there.
@@ -34,7 +60,7 @@ for arch in i686 x86_64; do
     command -v "$arch-w64-mingw32-$tool" >/dev/null || reinstall=1
   done
   if [ -n "$reinstall" ]; then
-    apt-get update -qq
+    update_indexes
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall --no-install-recommends \
       "g++-mingw-w64-${arch//_/-}-posix" "gcc-mingw-w64-${arch//_/-}-posix" \
       "binutils-mingw-w64-${arch//_/-}" >/dev/null

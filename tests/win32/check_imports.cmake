@@ -9,6 +9,11 @@
 # It also fails when a program could not be loaded at a random address with its data not
 # executable: without relocations (the loader could only place it at its preferred base), or
 # without the DYNAMIC_BASE or NX_COMPAT flag.
+#
+# And it fails when a program's manifest does not ask for its execution level: setup.exe and
+# uninstall.exe write under Program Files and HKEY_LOCAL_MACHINE and need an administrator;
+# quintaxel.exe runs as whoever starts it. A program without a level is run under the system's
+# compatibility rules, its writes there silently redirected.
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
 set(known_dlls
   advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf
@@ -45,6 +50,27 @@ foreach(i RANGE ${last})
      OR NOT dump MATCHES "Number of fixups [1-9]")
     message(SEND_ERROR "${program} has no relocations: the loader cannot move it")
   endif()
+  # Its own manifest, found by its assembly name: setup.exe also carries the other two programs,
+  # manifests and all, in its payload package.
+  get_filename_component(program_name "${program}" NAME_WE)
+  if(program_name MATCHES "^setup")
+    set(assembly VorlenSoftware.Quintaxel.Setup)
+    set(expected_level requireAdministrator)
+  elseif(program_name MATCHES "^uninstall")
+    set(assembly VorlenSoftware.Quintaxel.Uninstall)
+    set(expected_level requireAdministrator)
+  else()
+    set(assembly VorlenSoftware.Quintaxel)
+    set(expected_level asInvoker)
+  endif()
+  # A manifest is stored as it stands in the resource section: one line of plain text.
+  string(REPLACE "." "[.]" assembly_pattern "${assembly}")
+  file(STRINGS "${program}" manifest
+       REGEX "name=\"${assembly_pattern}\".*requestedExecutionLevel level=\"[A-Za-z]+\"")
+  string(REGEX MATCH "requestedExecutionLevel level=\"([A-Za-z]+)\"" found "${manifest}")
+  if(NOT CMAKE_MATCH_1 STREQUAL expected_level)
+    message(SEND_ERROR "${program}: its manifest asks for \"${CMAKE_MATCH_1}\", not ${expected_level}")
+  endif()
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
   set(names "")
   foreach(import ${imports})
@@ -56,5 +82,5 @@ foreach(i RANGE ${last})
       message(SEND_ERROR "${program} imports ${library}, not a KnownDLL: bind it at run time")
     endif()
   endforeach()
-  message(STATUS "${program}: ${names}")
+  message(STATUS "${program}: ${expected_level}; ${names}")
 endforeach()
