@@ -1,0 +1,252 @@
+// Which folders the programs trust, and the hold of a trusted chain (trust_win32.h), on the
+// Win32 security and file services.
+#include "folders/trust_win32.h"
+
+#include <aclapi.h>
+
+#include <cstring>
+
+#include "folders/path_text.h"
+
+namespace {
+
+// The accounts besides the program's own that may change what they like: SYSTEM, the
+// Administrators and TrustedInstaller, as binary SIDs.
+struct KnownSid {
+  BYTE revision, count, authority[6];
+  DWORD parts[6];
+};
+const KnownSid kTrustedSids[] = {
+    {1, 1, {0, 0, 0, 0, 0, 5}, {18}},
+    {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}},
+    {1, 6, {0, 0, 0, 0, 0, 5}, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}},
+};
+
+// A link leads to a folder, which may hold a link in turn: a few levels are followed, a loop is
+// not.
+constexpr int kMaxLinkDepth = 4;
+
+union {
+  TOKEN_USER user;
+  BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+} programAccount;
+bool programAccountRead;
+
+bool IsTrustedAccount(PSID sid) {
+  for (const KnownSid& known : kTrustedSids)
+    if (EqualSid(const_cast<KnownSid*>(&known), sid)) return true;
+  const PSID self = ProgramAccount();
+  return self && EqualSid(self, sid);
+}
+
+bool IsAllowEntry(BYTE type) {
+  return type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+}
+
+// A deny entry only takes rights away; any other kind of entry is one this check cannot read,
+// and so might give anything.
+bool IsDenyEntry(BYTE type) {
+  return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
+         type == ACCESS_DENIED_CALLBACK_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+}
+
+bool IsTrustedEntry(const ACE_HEADER* header, DWORD forbidden) {
+  if (header->AceFlags & INHERIT_ONLY_ACE) return true;  // it applies to what is made inside
+  if (IsDenyEntry(header->AceType)) return true;
+  if (!IsAllowEntry(header->AceType)) return false;
+  // The allow and allow-callback entries share this layout.
+  const ACCESS_ALLOWED_ACE* entry = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+  GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                             FILE_ALL_ACCESS};
+  DWORD rights = entry->Mask;
+  MapGenericMask(&rights, &mapping);
+  return !(rights & forbidden) || IsTrustedAccount(PSID(&entry->SidStart));
+}
+
+HANDLE OpenForHold(const char* path, bool followLink) {
+  // Opened for listing as well: an open for attributes alone takes no part in sharing checks.
+  // Write sharing lets setup make items inside; without delete sharing, nobody can rename,
+  // delete or replace the folder while it is held.
+  return CreateFileA(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                     nullptr);
+}
+
+bool AddHeld(HANDLE handle, HeldFolders* held) {
+  const int capacity = int(sizeof held->handles / sizeof held->handles[0]);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (held->count >= capacity) {
+    CloseHandle(handle);
+    return false;
+  }
+  held->handles[held->count++] = handle;
+  return true;
+}
+
+typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Where the open folder really is, as a path with a drive letter or a UNC root. Bound at run
+// time, for Windows before Vista lacks it: there no link is followed.
+bool GetFolderTarget(HANDLE folder, char* target) {
+  const FinalPathFunction finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  char path[kPathBufferSize + 8];
+  const DWORD length = finalPath ? finalPath(folder, path, sizeof path, 0) : 0;
+  if (length == 0 || length >= sizeof path) return false;
+  const char* rest = path;
+  // \\?\C:\... for a drive; \\?\UNC\server\share\... for a share, which is \\server\share\...
+  if (std::strncmp(rest, "\\\\?\\UNC\\", 8) == 0) {
+    rest += 6;
+    path[6] = '\\';
+  } else if (std::strncmp(rest, "\\\\?\\", 4) == 0) {
+    rest += 4;
+  }
+  return BoundedCopy(target, rest, kPathBufferSize) < size_t(kPathBufferSize);
+}
+
+bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
+                 int depth);
+
+bool IsLinkAttributes(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Follows the trusted link `path`, held already as itself: its target, and every folder above
+// that, must be trusted and exist, and are held.
+bool FollowLink(const char* path, FolderRole role, HeldFolders* held, int depth) {
+  const HANDLE followed = OpenForHold(path, true);
+  char target[kPathBufferSize];
+  int missing = 0;
+  return AddHeld(followed, held) && depth < kMaxLinkDepth && GetFolderTarget(followed, target) &&
+         HoldChainAt(target, role, held, &missing, depth + 1) &&
+         missing > LastComponentIndex(target);
+}
+
+// The folder `path` opened as itself, held, and trusted for its role; a link followed.
+bool HoldOne(const char* path, FolderRole role, bool isRoot, HeldFolders* held, int depth) {
+  const HANDLE handle = OpenForHold(path, false);
+  if (!AddHeld(handle, held)) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      !IsTrustedHandle(handle, UntrustedRights(role, isRoot)))
+    return false;
+  // Wine opens a link's target even when asked for the link itself and reports the target; only
+  // the path shows the link there. On Windows the handle is the link, and its own descriptor was
+  // checked above.
+  if (IsLinkAttributes(info.dwFileAttributes) || IsLinkAttributes(GetFileAttributesA(path)))
+    return FollowLink(path, role, held, depth);
+  return true;
+}
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
+                 int depth) {
+  const int last = LastComponentIndex(folder);
+  char prefix[kPathBufferSize];
+  if (last < 0 || std::strlen(folder) >= size_t(kPathBufferSize)) return false;
+  // "X:" alone names the current folder of that drive, not its root.
+  PathPrefix(folder, 0, prefix);
+  if (prefix[std::strlen(prefix) - 1] != '\\') return false;
+  for (int k = 0; k <= last; ++k) {
+    PathPrefix(folder, k, prefix);
+    if (GetFileAttributesA(prefix) == INVALID_FILE_ATTRIBUTES) {
+      if (k == 0 || !IsMissing(GetLastError())) return false;
+      *firstMissing = k;
+      return true;
+    }
+    if (!HoldOne(prefix, k == last ? lastRole : kFolderOnTheWay, k == 0, held, depth)) return false;
+  }
+  *firstMissing = last + 1;
+  return true;
+}
+
+struct FolderIdentity {
+  DWORD volume, high, low;
+};
+
+bool IdentityOf(HANDLE handle, FolderIdentity* identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
+}  // namespace
+
+PSID ProgramAccount() {
+  if (!programAccountRead) {
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+      if (!GetTokenInformation(token, TokenUser, &programAccount, sizeof programAccount, &size))
+        programAccount.user.User.Sid = nullptr;
+      CloseHandle(token);
+    }
+    programAccountRead = true;
+  }
+  return programAccount.user.User.Sid;
+}
+
+DWORD UntrustedRights(FolderRole role, bool isDriveRoot) {
+  DWORD rights = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+  if (!isDriveRoot) rights |= DELETE;
+  if (role == kFolderInstalled) rights |= FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+  return rights;
+}
+
+bool IsTrustedDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD forbidden) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner ||
+      !IsTrustedAccount(owner) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
+    return false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* entry = nullptr;
+    if (!GetAce(dacl, i, &entry) || !IsTrustedEntry(static_cast<ACE_HEADER*>(entry), forbidden))
+      return false;
+  }
+  return true;
+}
+
+bool IsTrustedHandle(HANDLE handle, DWORD forbidden) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(handle, SE_FILE_OBJECT,
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  const bool trusted = IsTrustedDescriptor(descriptor, forbidden);
+  LocalFree(descriptor);
+  return trusted;
+}
+
+bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
+                      int* firstMissing) {
+  return HoldChainAt(folder, lastRole, held, firstMissing, 0);
+}
+
+bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held) {
+  char root[kPathBufferSize];
+  PathPrefix(path, 0, root);
+  return HoldOne(path, role, std::strcmp(root, path) == 0, held, 0);
+}
+
+bool HoldsFolder(const HeldFolders* held, const char* other) {
+  const HANDLE handle = CreateFileA(other, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  FolderIdentity wanted, found;
+  const bool known = handle != INVALID_HANDLE_VALUE && IdentityOf(handle, &wanted);
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  for (int i = 0; known && i < held->count; ++i)
+    if (IdentityOf(held->handles[i], &found) && found.volume == wanted.volume &&
+        found.high == wanted.high && found.low == wanted.low)
+      return true;
+  return false;
+}

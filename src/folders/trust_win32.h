@@ -1,0 +1,58 @@
+// Which folders the programs trust, shared by setup.exe and uninstall.exe, and the hold of a
+// trusted chain of folders from a drive's root down.
+//
+// Both programs run as administrator. What they write or remove in a folder is only as safe as
+// the folder: whoever may rename it, delete what it holds or change who may do so can put a
+// folder or link of their own in its place between the check and the use. So a folder is
+// trusted by who may change it, never by what it looks like: its owner is SYSTEM, the
+// Administrators, TrustedInstaller or the account the program runs as, and no allow entry of its
+// DACL (inherit-only entries aside, generic rights mapped) gives any other account a right that
+// changes it or what it holds. A link in a trusted folder could only have been made by those
+// accounts, so it is followed, into a folder that must be trusted in turn, with every folder
+// above it.
+#pragma once
+
+#include <windows.h>
+
+#include "folders/place_win32.h"
+
+// What a folder is to the installation; it sets which rights no other account may have.
+enum FolderRole {
+  kFolderOnTheWay,   // DELETE, WRITE_DAC, WRITE_OWNER, FILE_DELETE_CHILD
+  kDriveRoot,        // cannot be renamed or deleted: only FILE_DELETE_CHILD, WRITE_DAC, WRITE_OWNER
+  kFolderInstalled,  // what is installed lies in it: also FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY
+};
+
+// The account the program runs as (its SID), read once; null when the system cannot say.
+PSID ProgramAccount();
+
+// The rights that, given to any other account, make a folder of `role` untrusted. A drive root
+// that is also the install folder takes the root's rights and the installed folder's additions.
+DWORD UntrustedRights(FolderRole role, bool isDriveRoot);
+
+// True when the owner and the DACL of `descriptor` (both must be present) trust it for
+// `forbidden` (UntrustedRights). A missing (null) DACL lets everyone do everything.
+bool IsTrustedDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD forbidden);
+
+// The same for the folder open as `handle` (opened with READ_CONTROL).
+bool IsTrustedHandle(HANDLE handle, DWORD forbidden);
+
+// Holds every existing folder of `folder` (a full path with a drive letter), from the drive's
+// root down, each opened as itself and trusted for its role (`lastRole` for `folder` itself),
+// without sharing delete: none of them can be renamed, deleted or replaced until released. A
+// link among them is followed when it is trusted itself, into a folder whose whole chain is
+// trusted and is held too. The walk stops at the first folder that does not exist; its index
+// (a component index of `folder`, LastComponentIndex + 1 when all exist) goes to `firstMissing`.
+// False when a folder that exists cannot be opened, is not trusted, or is a file, or the path
+// is no drive path: the folders held so far stay in `held` for the caller to release.
+bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
+                      int* firstMissing);
+
+// Opens the existing folder `path` as itself, checks that it is trusted for `role` and holds it
+// as HoldTrustedChain does, following a trusted link. For a folder the caller has just made or
+// found in a chain it holds.
+bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held);
+
+// True when one of the held folders is the folder `other` (by its volume and file index, however
+// either is spelled); false too when `other` cannot be opened.
+bool HoldsFolder(const HeldFolders* held, const char* other);
