@@ -10,9 +10,9 @@ cd "$(dirname "$0")/.."
 # Budgets in bytes: the stub 34 KiB, the 32,108 bytes measured without the C runtime's start-up,
 # unwind tables and padding, plus what the protected and link-free installation, the checks before
 # copying, the double-byte walks and the keyboard handling added since (together about 6.8 KiB),
-# held to 34 KiB; uninstall.exe 80 % of the 43,520 bytes it had while it was linked with the C
+# held to 34 KiB, and 1.5 KiB for the folders trusted by who may change them; uninstall.exe 80 % of the 43,520 bytes it had while it was linked with the C
 # runtime's start-up.
-stub_budget=34816
+stub_budget=36352
 uninstall_budget=34816
 
 exe=$(stat -c %s build/win32/bin/setup.exe)

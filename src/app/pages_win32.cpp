@@ -17,7 +17,7 @@
 
 HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, summaryLabel,
     createShortcutsCheck, desktopShortcutCheck, launchCheck, copyStatusLabel, copyFileLabel,
-    copyProgress, finishLabel;
+    copyProgress, finishLabel, installRefusalLabel;
 
 namespace {
 
@@ -40,13 +40,14 @@ enum ControlKind {
 enum ReloadText { kReloadKey, kReloadEmpty, kReloadLicense, kReloadNothing };
 
 // A width of 0 or less is measured from the client width: 0 is W, -40 is W - 40.
+// The fields are as narrow as their values, since every user downloads the table.
 struct ControlRow {
-  int page;
-  ControlKind kind;
+  unsigned char page;
+  ControlKind kind : 8;
   const char* key;
-  int x, y, width, height, id;
+  short x, y, width, height, id;
   HWND* handle;
-  ReloadText reload;
+  ReloadText reload : 8;
 };
 
 const ControlRow kPageRows[] = {
@@ -66,6 +67,7 @@ const ControlRow kPageRows[] = {
     {3, kPathEdit, nullptr, 20, 30, 250, 20, kInstallPathEditId, nullptr, kReloadNothing},
     {3, kDriveSelector, nullptr, 20, 144, 250, 170, kDriveSelectorId, nullptr, kReloadNothing},
     {3, kFolderList, nullptr, 20, 50, 250, 100, kInstallFolderListId, nullptr, kReloadNothing},
+    {3, kLabel, nullptr, 280, 100, 110, 65, 0, &installRefusalLabel, kReloadEmpty},
 
     {4, kCheckBox, "4_01", 20, 10, 380, 15, kCreateShortcutsCheckId, &createShortcutsCheck,
      kReloadKey},

@@ -145,6 +145,14 @@ void OnCancelOrFinish() {
     SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
+// Page 3 is left only for a folder that can be installed into; otherwise its line says why, and
+// the page stays.
+bool AcceptInstallFolder() {
+  const bool accepted = IsInstallFolderTrusted();
+  SetWindowTextA(installRefusalLabel, accepted ? "" : LookupText("3_04"));
+  return accepted;
+}
+
 void OnCreateShortcutsClicked(HWND checkBox) {
   const BOOL enable = IsChecked(checkBox);
   if (!enable) {
@@ -177,6 +185,7 @@ bool OnCommand(int id, int code, HWND control) {
     case kNextButtonId:
       // The folder that is shown is the folder that is used, however it was typed.
       if (wizardState.currentPage == 3) TakeTypedPath(&installPicker);
+      if (wizardState.currentPage == 3 && !AcceptInstallFolder()) break;
       if (wizardState.currentPage == 4) TakeTypedPath(&shortcutPicker);
       ShowPage(wizardState.currentPage + 1);
       break;
@@ -200,6 +209,7 @@ bool OnCommand(int id, int code, HWND control) {
         OnDriveChanged(&installPicker, ComboGetSelection(installPicker.driveSelector));
       return true;
     case kInstallPathEditId:
+      if (code == EN_CHANGE) SetWindowTextA(installRefusalLabel, "");
       OnPathEditChanged(&installPicker);
       break;
     case kShortcutFolderListId:

@@ -49,6 +49,8 @@ extern HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, 
     copyProgress;
 // The first text of the last page, which says whether the installation is complete.
 extern HWND finishLabel;
+// Page 3's line that says why the folder shown cannot be installed into; empty until then.
+extern HWND installRefusalLabel;
 
 // The start-up sequence and the message loop; returns the process exit status.
 int RunSetup(HINSTANCE instance, const char* commandLineRest);

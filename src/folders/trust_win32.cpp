@@ -56,10 +56,10 @@ bool IsTrustedEntry(const ACE_HEADER* header, DWORD forbidden) {
   if (!IsAllowEntry(header->AceType)) return false;
   // The allow and allow-callback entries share this layout.
   const ACCESS_ALLOWED_ACE* entry = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-  GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
-                             FILE_ALL_ACCESS};
+  // Generic rights as they map for files and folders; reading and running change nothing.
   DWORD rights = entry->Mask;
-  MapGenericMask(&rights, &mapping);
+  if (rights & GENERIC_ALL) rights |= FILE_ALL_ACCESS;
+  if (rights & GENERIC_WRITE) rights |= FILE_GENERIC_WRITE;
   return !(rights & forbidden) || IsTrustedAccount(PSID(&entry->SidStart));
 }
 
@@ -94,15 +94,10 @@ bool GetFolderTarget(HANDLE folder, char* target) {
   char path[kPathBufferSize + 8];
   const DWORD length = finalPath ? finalPath(folder, path, sizeof path, 0) : 0;
   if (length == 0 || length >= sizeof path) return false;
-  const char* rest = path;
-  // \\?\C:\... for a drive; \\?\UNC\server\share\... for a share, which is \\server\share\...
-  if (std::strncmp(rest, "\\\\?\\UNC\\", 8) == 0) {
-    rest += 6;
-    path[6] = '\\';
-  } else if (std::strncmp(rest, "\\\\?\\", 4) == 0) {
-    rest += 4;
-  }
-  return BoundedCopy(target, rest, kPathBufferSize) < size_t(kPathBufferSize);
+  // \\?\C:\... for a folder on a drive; a link that leads to a share (\\?\UNC\...) is not
+  // followed.
+  return std::strncmp(path, "\\\\?\\", 4) == 0 && path[5] == ':' &&
+         BoundedCopy(target, path + 4, kPathBufferSize) < size_t(kPathBufferSize);
 }
 
 bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
@@ -199,14 +194,8 @@ DWORD UntrustedRights(FolderRole role, bool isDriveRoot) {
   return rights;
 }
 
-bool IsTrustedDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD forbidden) {
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL defaulted = FALSE, present = FALSE;
-  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner ||
-      !IsTrustedAccount(owner) ||
-      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
-    return false;
+bool IsTrustedDescriptor(PSID owner, PACL dacl, DWORD forbidden) {
+  if (!owner || !IsTrustedAccount(owner) || !dacl) return false;
   for (DWORD i = 0; i < dacl->AceCount; ++i) {
     void* entry = nullptr;
     if (!GetAce(dacl, i, &entry) || !IsTrustedEntry(static_cast<ACE_HEADER*>(entry), forbidden))
@@ -217,11 +206,13 @@ bool IsTrustedDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD forbidden) {
 
 bool IsTrustedHandle(HANDLE handle, DWORD forbidden) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
   if (GetSecurityInfo(handle, SE_FILE_OBJECT,
-                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
     return false;
-  const bool trusted = IsTrustedDescriptor(descriptor, forbidden);
+  const bool trusted = IsTrustedDescriptor(owner, dacl, forbidden);
   LocalFree(descriptor);
   return trusted;
 }
@@ -232,9 +223,7 @@ bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held
 }
 
 bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held) {
-  char root[kPathBufferSize];
-  PathPrefix(path, 0, root);
-  return HoldOne(path, role, std::strcmp(root, path) == 0, held, 0);
+  return HoldOne(path, role, false, held, 0);
 }
 
 bool HoldsFolder(const HeldFolders* held, const char* other) {

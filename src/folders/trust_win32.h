@@ -30,9 +30,9 @@ PSID ProgramAccount();
 // that is also the install folder takes the root's rights and the installed folder's additions.
 DWORD UntrustedRights(FolderRole role, bool isDriveRoot);
 
-// True when the owner and the DACL of `descriptor` (both must be present) trust it for
-// `forbidden` (UntrustedRights). A missing (null) DACL lets everyone do everything.
-bool IsTrustedDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD forbidden);
+// True when a folder of `owner` and `dacl` is trusted for `forbidden` (UntrustedRights). A
+// missing owner is nobody's; a missing (null) DACL lets everyone do everything.
+bool IsTrustedDescriptor(PSID owner, PACL dacl, DWORD forbidden);
 
 // The same for the folder open as `handle` (opened with READ_CONTROL).
 bool IsTrustedHandle(HANDLE handle, DWORD forbidden);
@@ -48,9 +48,9 @@ bool IsTrustedHandle(HANDLE handle, DWORD forbidden);
 bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
                       int* firstMissing);
 
-// Opens the existing folder `path` as itself, checks that it is trusted for `role` and holds it
-// as HoldTrustedChain does, following a trusted link. For a folder the caller has just made or
-// found in a chain it holds.
+// Opens the existing folder `path`, no drive root, as itself, checks that it is trusted for
+// `role` and holds it as HoldTrustedChain does, following a trusted link. For a folder the
+// caller has just made in a chain it holds.
 bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held);
 
 // True when one of the held folders is the folder `other` (by its volume and file index, however

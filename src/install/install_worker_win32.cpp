@@ -12,6 +12,7 @@
 #include "folders/path_form.h"
 #include "folders/path_text.h"
 #include "folders/place_win32.h"
+#include "folders/trust_win32.h"
 #include "install/install_paths.h"
 #include "install/install_text.h"
 #include "install/protection_win32.h"
@@ -164,45 +165,98 @@ bool AppendToFile(InstallLog* log, char* line, size_t length) {
   return WriteFile(log->target, line, DWORD(length), &written, nullptr) && written == length;
 }
 
-// Makes the missing folders of the install folder, protected, and opens the log in it for
-// appending only: every line then lands whole at the end, whoever else writes. The new folders'
-// lines come first, the log's own line after them. False, with the new folders removed again,
-// when the log cannot be opened: then nothing is made.
-bool OpenInstallLog(InstallLog* log) {
+// Holds the install folder's chain as far as it exists, from the drive root down: each folder
+// trusted, none of them the Windows folder, however it is spelled. False when one is not: then
+// nothing may be made there. `firstMissing` is the first component still to be made.
+bool HoldInstallChain(HeldFolders* chain, int* firstMissing) {
+  char windows[kPathBufferSize];
+  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  return length > 0 && length < sizeof windows &&
+         HoldTrustedChain(installPicker.path, kFolderInstalled, chain, firstMissing) &&
+         !HoldsFolder(chain, windows);
+}
+
+// Closes the handles held after the first `keep`.
+void ReleaseFoldersAfter(HeldFolders* held, int keep) {
+  while (held->count > keep)
+    CloseHandle(held->handles[--held->count]);
+}
+
+// Opens the log in the install folder for appending only: every line then lands whole at the
+// end, whoever else writes. The lines of the folders this run made (`firstNew` on) come first,
+// the log's own line after them. False when the log cannot be opened: then nothing is made.
+bool OpenInstallLog(InstallLog* log, int firstNew) {
   const char* folder = installPicker.path;
-  const int last = LastComponentIndex(folder);
-  int firstNew = last + 1;
   char prefix[kPathBufferSize], logPath[kPathBufferSize];
-  for (int k = 0; k <= last; ++k) {
-    if (IsFolder(PathPrefix(folder, k, prefix))) continue;
-    if (!CreateDirectoryA(prefix, ProtectedAttributes())) break;
-    if (firstNew > last) firstNew = k;
-  }
   HANDLE file = INVALID_HANDLE_VALUE;
   if (ComposeInstallPath(logPath, folder, kInstallLogName))
     file = OpenPlainFile(logPath, FILE_APPEND_DATA | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          ProtectedAttributes());
-  if (file == INVALID_HANDLE_VALUE) {
-    for (int k = last; k >= firstNew; --k)
-      RemoveDirectoryA(PathPrefix(folder, k, prefix));
-    return false;
-  }
+  if (file == INVALID_HANDLE_VALUE) return false;
   *log = {AppendToFile, file, false};
-  for (int k = firstNew; k <= last; ++k)
+  for (int k = firstNew; k <= LastComponentIndex(folder); ++k)
     WriteFolderLine(log, PathPrefix(folder, k, prefix));
   WriteFileLine(log, logPath);
   return true;
 }
 
+enum StartResult { kStarted, kNotPossible, kFolderRefused };
+
+// Makes the missing folders of the install folder from component `firstMissing` down,
+// protected, each held as soon as it is made, and opens the log: or makes nothing. A folder
+// that someone else made meanwhile is not setup's, and refuses the installation.
+StartResult MakeInstallFolders(int firstMissing, HeldFolders* chain, InstallLog* log) {
+  const char* folder = installPicker.path;
+  const int last = LastComponentIndex(folder), keep = chain->count;
+  char prefix[kPathBufferSize];
+  StartResult result = kStarted;
+  int made = firstMissing;
+  for (; result == kStarted && made <= last; ++made) {
+    PathPrefix(folder, made, prefix);
+    if (!CreateDirectoryA(prefix, ProtectedAttributes())) {
+      result = kFolderRefused;
+      break;
+    }
+    if (!HoldTrustedFolder(prefix, made == last ? kFolderInstalled : kFolderOnTheWay, chain))
+      result = kFolderRefused;
+  }
+  if (result == kStarted && OpenInstallLog(log, firstMissing)) return kStarted;
+  if (result == kStarted) result = kNotPossible;
+  // Our own holds would keep the new folders from being removed.
+  ReleaseFoldersAfter(chain, keep);
+  for (int k = made - 1; k >= firstMissing; --k)
+    RemoveDirectoryA(PathPrefix(folder, k, prefix));
+  return result;
+}
+
+// The install folder's chain checked and held, its folders made, the log open: or nothing made.
+// The chain stays held until the installation ends.
+StartResult StartInstallation(int count, HeldFolders* chain, InstallLog* log) {
+  int firstMissing = 0;
+  if (!IsInstallationPossible(count)) return kNotPossible;
+  if (!HoldInstallChain(chain, &firstMissing)) return kFolderRefused;
+  return MakeInstallFolders(firstMissing, chain, log);
+}
+
 // The last page says whether every file reached the disk; a product with missing files is not
-// offered for launch.
-void ShowOutcome(bool complete) {
-  if (complete) return;
-  SetWindowTextA(finishLabel, LookupText("7_04"));
-  SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+// offered for launch. A folder refused for who may change it is no matter of programs to close.
+enum Outcome { kComplete, kFilesMissing, kNothingInstalled, kShortcutsRefused };
+void ShowOutcome(Outcome outcome) {
+  static const char* const keys[] = {nullptr, "7_04", "7_05", "7_06"};
+  if (outcome == kComplete) return;
+  SetWindowTextA(finishLabel, LookupText(keys[outcome]));
+  if (outcome != kShortcutsRefused) SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 }  // namespace
+
+bool IsInstallFolderTrusted() {
+  HeldFolders chain = {};
+  int firstMissing = 0;
+  const bool trusted = HoldInstallChain(&chain, &firstMissing);
+  ReleaseFolders(&chain);
+  return trusted;
+}
 
 DWORD WINAPI InstallWorker(LPVOID) {
   ShowCopyStatus("6_02");
@@ -211,7 +265,9 @@ DWORD WINAPI InstallWorker(LPVOID) {
   SetBar(0);
   progress.total = PayloadTotal(count);
   InstallLog log = {};
-  const bool started = IsInstallationPossible(count) && OpenInstallLog(&log);
+  HeldFolders chain = {};
+  const StartResult start = StartInstallation(count, &chain, &log);
+  const bool started = start == kStarted;
   for (int i = 0; started && i < count; ++i)
     CopyEntry(i, &log, &progress);
   // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
@@ -219,15 +275,27 @@ DWORD WINAPI InstallWorker(LPVOID) {
   ShowCopyStatus("6_03");
   // Only an installation that its uninstaller can undo is registered and gets shortcuts.
   bool complete = started && progress.complete;
+  ShortcutResult shortcuts = kShortcutsMade;
   if (started && progress.uninstallerCopied) {
     complete = RegisterProduct(&log, complete) && complete;
-    if (IsChecked(createShortcutsCheck)) complete = CreateFolderShortcuts(&log) && complete;
-    if (IsChecked(desktopShortcutCheck)) complete = CreateDesktopShortcut(&log) && complete;
+    if (IsChecked(createShortcutsCheck)) shortcuts = CreateFolderShortcuts(&log);
+    if (IsChecked(desktopShortcutCheck)) {
+      const ShortcutResult desktop = CreateDesktopShortcut(&log);
+      if (desktop > shortcuts) shortcuts = desktop;
+    }
   } else {
     complete = false;
   }
   if (started) CloseHandle(log.target);
-  ShowOutcome(complete);
+  ReleaseFolders(&chain);
+  Outcome outcome = kComplete;
+  if (start == kFolderRefused)
+    outcome = kNothingInstalled;
+  else if (!complete || shortcuts == kShortcutsNotWritten)
+    outcome = kFilesMissing;
+  else if (shortcuts == kShortcutPlaceRefused)
+    outcome = kShortcutsRefused;
+  ShowOutcome(outcome);
   ShowPage(7);
   return 0;
 }

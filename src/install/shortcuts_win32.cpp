@@ -12,6 +12,7 @@
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
 #include "folders/place_win32.h"
+#include "folders/trust_win32.h"
 #include "install/install_paths.h"
 #include "install/protection_win32.h"
 #include "install/web_address.h"
@@ -116,12 +117,29 @@ int ShortcutCount() {
   return std::atoi(LookupText("sc_count"));
 }
 
-// Holds the shortcut folder, making it first (its line before it) when it is missing.
-bool HoldShortcutFolder(InstallLog* log, const char* folder, HeldFolders* held) {
-  if (IsFolder(folder)) return HoldPlainFolder(folder, held) && WriteFolderLine(log, folder);
-  if (!WriteFolderLine(log, folder)) return false;
+// Holds the shortcut folder with its chain, making what is missing of it first (the folder's
+// line before it): the new folders are this user's, as the shell would make them.
+ShortcutResult HoldShortcutFolder(InstallLog* log, const char* folder, HeldFolders* held) {
+  int firstMissing = 0;
+  const int last = LastComponentIndex(folder);
+  if (!HoldTrustedChain(folder, kFolderOnTheWay, held, &firstMissing)) return kShortcutPlaceRefused;
+  if (!WriteFolderLine(log, folder)) return kShortcutsNotWritten;
+  if (firstMissing > last) return kShortcutsMade;
   CreateFolderChain(folder);
-  return HoldPlainFolder(folder, held);
+  for (int k = firstMissing; k <= last; ++k) {
+    char prefix[kPathBufferSize];
+    if (!HoldTrustedFolder(PathPrefix(folder, k, prefix), kFolderOnTheWay, held))
+      return IsFolder(prefix) ? kShortcutPlaceRefused : kShortcutsNotWritten;
+  }
+  return kShortcutsMade;
+}
+
+// The desktop as it is: never made, held with its chain.
+ShortcutResult HoldDesktop(const char* desktop, HeldFolders* held) {
+  int firstMissing = 0;
+  if (!HoldTrustedChain(desktop, kFolderOnTheWay, held, &firstMissing))
+    return kShortcutPlaceRefused;
+  return firstMissing > LastComponentIndex(desktop) ? kShortcutsMade : kShortcutsNotWritten;
 }
 
 }  // namespace
@@ -144,30 +162,34 @@ bool AreShortcutPathsPlain(bool folderShortcuts, bool desktopShortcut) {
   return true;
 }
 
-bool CreateFolderShortcuts(InstallLog* log) {
+ShortcutResult CreateFolderShortcuts(InstallLog* log) {
   ShowStatus();
   const char* folder = shortcutPicker.path;
   HeldFolders held = {};
-  bool made = HoldShortcutFolder(log, folder, &held);
-  if (made) {
+  ShortcutResult result = HoldShortcutFolder(log, folder, &held);
+  if (result == kShortcutsMade) {
     OpenFolderWindow(folder);
     for (int i = 1; i <= ShortcutCount(); ++i) {
       char file[kPathBufferSize], target[kPathBufferSize];
-      made = ComposeTableShortcut(folder, i, file, target) && WriteFileLine(log, file) &&
-             WriteShortcut(target, file) && made;
+      if (!ComposeTableShortcut(folder, i, file, target) || !WriteFileLine(log, file) ||
+          !WriteShortcut(target, file))
+        result = kShortcutsNotWritten;
     }
   }
   ReleaseFolders(&held);
-  return made;
+  return result;
 }
 
-bool CreateDesktopShortcut(InstallLog* log) {
+ShortcutResult CreateDesktopShortcut(InstallLog* log) {
   ShowStatus();
   char desktop[kPathBufferSize], file[kPathBufferSize], target[kPathBufferSize];
   HeldFolders held = {};
-  const bool made = GetDesktopFolder(desktop) && ComposeDesktopShortcut(file, target) &&
-                    HoldPlainFolder(desktop, &held) && WriteFileLine(log, file) &&
-                    WriteShortcut(target, file);
+  ShortcutResult result = kShortcutsNotWritten;
+  if (GetDesktopFolder(desktop) && ComposeDesktopShortcut(file, target)) {
+    result = HoldDesktop(desktop, &held);
+    if (result == kShortcutsMade && (!WriteFileLine(log, file) || !WriteShortcut(target, file)))
+      result = kShortcutsNotWritten;
+  }
   ReleaseFolders(&held);
-  return made;
+  return result;
 }

@@ -513,6 +513,7 @@ const struct {
     {"3_01", "Select directory you want Quintaxel to be installed to and press 'Next' button."},
     {"3_02", "Space required:"},
     {"3_03", "Space available:"},
+    {"3_04", "Other users may change this folder or one above it. Choose another folder."},
     {"3_prev", "<< &Back"},
     {"3_next", "&Next >>"},
     {"3_cancel", "&Cancel"},
@@ -546,6 +547,12 @@ const struct {
     {"7_04",
      "Setup could not write all files of Quintaxel. Close the programs that may use them and run "
      "setup again."},
+    {"7_05",
+     "Nothing was installed: other users may change the folder you chose, or it cannot be made "
+     "there. Run setup again and choose another folder."},
+    {"7_06",
+     "Quintaxel is installed, but without shortcuts: other users may change the folders they "
+     "would go in."},
     {"7_cancel", "&Finish"},
 };
 
@@ -580,8 +587,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
     }
   }
-  // The load stopped at the Russian header: the 65 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 65u);
+  // The load stopped at the Russian header: the 68 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 68u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -595,8 +602,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 65 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 66u);
+  // Read to the end of the text: the 68 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 69u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

@@ -349,27 +349,37 @@ TEST_F(LongFolder, MakesNothingWhenOnePathWouldNotFit) {
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
 }
 
-// ---- Places that another user replaced by links to folders of their own: the shortcut folder
-// in the Programs menu, then the help folder in an install folder. Nothing is written through a
-// link, and the finish page says that not everything was made.
+// ---- Places that another user replaced by links to folders of their own (another host
+// account's): the shortcut folder in the Programs menu, then the help folder in an install
+// folder. Nothing is written through a link, and the finish page says what was not made. A link
+// into a folder that only trusted accounts may change, as Wine makes the desktop, is followed.
 
 class LinkedPlaces : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
     PrepareGroup(Folder(), kShortcutLeaf);
-    for (const std::string& folder : {UsersFolder(), UsersHelp()}) {
+    for (const std::string& folder : {UsersFolder(), UsersHelp(), HostDesktop()}) {
       RemoveTree(folder);
       CreateDirectoryA(folder.c_str(), nullptr);
     }
     WriteBytes(UsersFolder() + "\\Help.lnk", kUsersText);
+    EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", UsersFolder()));
+    EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", UsersHelp()));
     StartWizard();
   }
   static void TearDownTestSuite() {
     RemoveHostLink(Programs(kShortcutLeaf));
     RemoveHostLink(Folder() + "\\help");
+    PutDesktopBack();
     EndGroup(Folder(), kShortcutLeaf);
     RemoveTree(UsersFolder());
     RemoveTree(UsersHelp());
+    RemoveTree(HostDesktop());
+  }
+  static void PutDesktopBack() {
+    if (!FolderExists(SavedDesktop())) return;
+    RemoveHostLink(DesktopFolder());
+    MoveFileA(SavedDesktop().c_str(), DesktopFolder().c_str());
   }
   // Each case is a run of its own.
   void SetUp() override {
@@ -380,6 +390,8 @@ class LinkedPlaces : public InstallGroup {
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string UsersFolder() { return ProgramFiles().substr(0, 3) + "QxUsersFolder"; }
   static std::string UsersHelp() { return ProgramFiles().substr(0, 3) + "QxUsersHelp"; }
+  static std::string HostDesktop() { return ProgramFiles().substr(0, 3) + "QxHostDesktop"; }
+  static std::string SavedDesktop() { return DesktopFolder() + ".qxsaved"; }
   static constexpr char kLeaf[] = "QxLinkedPlaces";
   static constexpr char kShortcutLeaf[] = "QxLinkedShortcuts";
   static constexpr char kUsersText[] = "the user's own file";
@@ -392,7 +404,9 @@ TEST_F(LinkedPlaces, AShortcutFolderThatIsALinkGetsNothing) {
   ASSERT_TRUE(ChooseShortcuts(true, false));
   FinishState finish;
   ASSERT_TRUE(Install(&finish));
-  ExpectFilesMissing(finish);
+  // Everything else is there: only the shortcuts are missing, and the product may be started.
+  EXPECT_EQ(finish.finishText, Shown("7_06"));
+  EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(UsersFolder()), std::vector<std::string>{"Help.lnk"});
   EXPECT_EQ(ReadBytes(UsersFolder() + "\\Help.lnk"), kUsersText);
   // The product itself is there and registered; the shortcut folder has no line.
@@ -418,6 +432,92 @@ TEST_F(LinkedPlaces, AHelpFolderThatIsALinkGetsNothing) {
     if (entry.name.compare(0, 5, "help\\") != 0) outsideHelp.push_back(entry);
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
             firstLog + CopyLines(Folder(), outsideHelp, false) + RegistryLines());
+  ASSERT_TRUE(Finish());
+}
+
+TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoATrustedFolderGetsItsShortcut) {
+  ASSERT_TRUE(MoveFileA(DesktopFolder().c_str(), SavedDesktop().c_str()));
+  ASSERT_TRUE(MakeHostLink(DesktopFolder(), HostDesktop()));
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, true));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_01"));
+  EXPECT_TRUE(finish.launchChecked);
+  EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{KeyText("sc1") + ".lnk"});
+  ASSERT_TRUE(Finish());
+  PutDesktopBack();
+}
+
+// ---- Folders that other accounts may change: one that everyone may modify (chmod 777 on the
+// host), one of another owner (chown nobody), and a link in the first to another product's
+// folder. Each is refused on Next of page 3, with its reason, before anything is made; and a
+// folder that becomes one after page 3 is refused by the copy, which then makes nothing.
+
+class UntrustedFolders : public InstallGroup {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareGroup(Late() + "\\Quintaxel");
+    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late()}) {
+      RemoveTree(folder);
+      CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    WriteBytes(OtherProduct() + "\\uninstall.exe", kOtherText);
+    EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chmod 777", Open()));
+    EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", Others()));
+    EXPECT_TRUE(MakeHostLink(Open() + "\\QxLink", OtherProduct()));
+    StartWizard();
+  }
+  static void TearDownTestSuite() {
+    RemoveHostLink(Open() + "\\QxLink");
+    EndGroup(Late() + "\\Quintaxel");
+    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late()})
+      RemoveTree(folder);
+  }
+
+  // Page 3 with `folder` typed in whole, then Next.
+  static ::testing::AssertionResult TypeInstallFolder(const std::string& folder) {
+    const ::testing::AssertionResult shown = GoToPage(3);
+    if (!shown) return shown;
+    wizard_->SetEditText(Control(kInstallEditId), Widen(folder));
+    wizard_->Click(kNextId);
+    return ::testing::AssertionSuccess();
+  }
+
+  static std::string Root() { return ProgramFiles().substr(0, 3); }
+  static std::string Open() { return Root() + "QxOpenToAll"; }
+  static std::string Others() { return Root() + "QxOthers"; }
+  static std::string OtherProduct() { return Root() + "QxOtherProduct"; }
+  static std::string Late() { return Root() + "QxOpenedLater"; }
+  static constexpr char kOtherText[] = "another product's uninstaller";
+};
+
+TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMade) {
+  for (const std::string& folder : {Open() + "\\Quintaxel", Others(), Open() + "\\QxLink"}) {
+    ASSERT_TRUE(TypeInstallFolder(folder));
+    EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(3, 8)) == Shown("3_04"); }, 3000)) << folder;
+    EXPECT_EQ(wizard_->VisiblePage(), 3) << folder;
+    wizard_->SetEditText(Control(kInstallEditId), L"");
+  }
+  EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
+  EXPECT_FALSE(FileExists(Others() + "\\install.log"));
+  EXPECT_EQ(ReadBytes(OtherProduct() + "\\uninstall.exe"), kOtherText);
+  EXPECT_FALSE(FileExists(OtherProduct() + "\\install.log"));
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+}
+
+TEST_F(UntrustedFolders, AFolderOpenedToAllAfterPageThreeIsRefusedByTheCopy) {
+  ASSERT_TRUE(TypeInstallFolder(Late() + "\\Quintaxel"));
+  ASSERT_TRUE(ChooseShortcuts(false, true));
+  EXPECT_EQ(Text(PanelChild(3, 8)), L"") << "page 3 took the folder";
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chmod 777", Late()));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_05"));
+  EXPECT_FALSE(finish.launchChecked);
+  EXPECT_FALSE(FolderExists(Late() + "\\Quintaxel"));
+  EXPECT_FALSE(FileExists(DesktopShortcut()));
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
   ASSERT_TRUE(Finish());
 }
 

@@ -1,6 +1,7 @@
 #include "install/installed_state.h"
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -341,6 +342,33 @@ bool IsLink(const std::string& path) {
 void RemoveHostLink(const std::string& path) {
   if (IsLink(path) && StartHostProgram("Z:\\bin\\rm -f \"" + UnixName(path) + "\""))
     wizard::WaitUntil([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+namespace {
+
+std::string DescriptorText(const std::string& path) {
+  const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  char buffer[4096];
+  DWORD size = 0;
+  char* text = nullptr;
+  if (!GetFileSecurityA(path.c_str(), parts, buffer, sizeof buffer, &size) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer, SDDL_REVISION_1, parts, &text,
+                                                            nullptr))
+    return "";
+  const std::string result = text;
+  LocalFree(text);
+  return result;
+}
+
+}  // namespace
+
+::testing::AssertionResult ChangeOnHost(const std::string& command, const std::string& path) {
+  const std::string before = DescriptorText(path), unixName = UnixName(path);
+  if (before.empty() || unixName.empty() || !StartHostProgram(command + " \"" + unixName + "\"") ||
+      !wizard::WaitUntil([&] { return DescriptorText(path) != before; }))
+    return ::testing::AssertionFailure()
+           << command << " did not change " << path << " (" << before << ")";
+  return ::testing::AssertionSuccess();
 }
 
 std::string CurrentFolderOf(HANDLE process) {

@@ -103,7 +103,12 @@ TEST(Trust, ByOwnerAndTheRightsOfOtherAccounts) {
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                                      &descriptor, nullptr))
         << row.sddl;
-    EXPECT_EQ(IsTrustedDescriptor(descriptor, UntrustedRights(row.role, row.isRoot)), row.trusted)
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL defaulted = FALSE, present = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    EXPECT_EQ(IsTrustedDescriptor(owner, dacl, UntrustedRights(row.role, row.isRoot)), row.trusted)
         << row.sddl << (row.isRoot ? " on a root" : "");
     LocalFree(descriptor);
   }

@@ -136,6 +136,8 @@ class WizardLayout : public WizardGroup {
          NoText(), Height::kWithDropDown, Font::kOwnerDrawn},
         {"install folder list", 3, 7, "ListBox", 20, 50, 250, 100, kInstallListId, kFolderList,
          kClientEdge, NoText(), Height::kWholeEntries, Font::kOwnerDrawn},
+        {"install folder refusal", 3, 8, "Static", 280, 100, 110, 65, 0, kLabel, 0, Value(""), M,
+         D},
 
         {"4_01", 4, 0, "Button", 20, 10, 380, 15, kCreateShortcutsId, kCheckBox, 0, Key("4_01"), M,
          D},
