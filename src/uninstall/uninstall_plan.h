@@ -1,6 +1,6 @@
 // What the uninstaller makes of the install log: each line sorted into its kind, held against
 // the places and names that belong to the product, repeated lines dropped and the rest put into
-// the order of removal. Platform-neutral: product/uninstall/uninstall_win32.cpp only carries the
+// the order of removal. Platform-neutral: product/uninstall/carry_out_win32.cpp only carries the
 // steps out.
 //
 // The log is the setup program's (install/install_text.h), appended to by every installation
@@ -136,7 +136,7 @@ struct UninstallPlan {
   int passedOver;
   // The log names the install folder itself, so an installation made it. It is removed at the
   // very end, when empty, after uninstall.exe and the log; neither of those two, nor the folder,
-  // is a step of the plan (see uninstall_win32.cpp).
+  // is a step of the plan (see removal_copy_win32.h).
   bool listsInstallFolder;
 };
 

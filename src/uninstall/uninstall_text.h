@@ -2,7 +2,7 @@
 //
 // Windows' UninstallString starts the uninstaller without options. "/quiet" (any letter case)
 // answers the confirmation with yes and shows no message; tests and scripts use it. "/finish"
-// is only for the temporary copy that removes the uninstaller itself (uninstall_win32.cpp):
+// is only for the temporary copy that removes the uninstaller itself (removal_copy_win32.h):
 //   "COPY" /finish HANDLE FOLDER "ORIGINAL"
 // HANDLE is the decimal value of an inherited handle of the original process, FOLDER is 1 when
 // the install folder is to be removed (when empty) and 0 when not, ORIGINAL is the path of the

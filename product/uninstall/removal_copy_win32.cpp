@@ -1,0 +1,180 @@
+// The uninstaller's removal of itself through a private copy (removal_copy_win32.h).
+#include "removal_copy_win32.h"
+
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <sddl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "folders/code_page.h"
+#include "folders/item_removal_win32.h"
+#include "folders/path_form.h"
+#include "folders/path_text.h"
+#include "install/install_text.h"
+#include "lang/fill_text.h"
+#include "product_language_win32.h"
+#include "startup.h"
+
+namespace {
+
+constexpr char kCopyName[] = "qxuninstall";
+// How long the copy tries to delete the original: the system may hold the file of a process
+// that has just ended for a moment longer.
+constexpr int kDeleteAttempts = 50;
+constexpr DWORD kDeleteRetryMs = 100;
+
+bool WriteAll(HANDLE file, const char* bytes, int length) {
+  DWORD written = 0;
+  return WriteFile(file, bytes, DWORD(length), &written, nullptr) && written == DWORD(length);
+}
+
+bool HoldsExactly(HANDLE file, const char* bytes, int length) {
+  char* read = static_cast<char*>(std::malloc(size_t(length) + 1));
+  DWORD got = 0;
+  const bool same = read && ReadFile(file, read, DWORD(length) + 1, &got, nullptr) &&
+                    got == DWORD(length) && std::memcmp(read, bytes, size_t(length)) == 0;
+  std::free(read);
+  return same;
+}
+
+// Writes this program's bytes to `copy` as a new file and opens it again, for reading only and
+// with no sharing but reading: from then on until the handle is closed, no other process can
+// change, rename or replace it. The bytes are read back through that handle, so a replacement
+// made before it was opened is found too. The handle, or INVALID_HANDLE_VALUE.
+HANDLE WriteHeldCopy(const char* program, const char* copy) {
+  int length = 0;
+  char* bytes = ReadWholeFile(program, &length);
+  if (!bytes) return INVALID_HANDLE_VALUE;
+  HANDLE file =
+      CreateFileA(copy, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool written = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes, length);
+  if (file != INVALID_HANDLE_VALUE) written = CloseHandle(file) && written;
+  HANDLE held = written ? CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE;
+  if (held != INVALID_HANDLE_VALUE && !HoldsExactly(held, bytes, length)) {
+    CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+  }
+  std::free(bytes);
+  if (held == INVALID_HANDLE_VALUE && written) DeleteFileA(copy);
+  return held;
+}
+
+// "D:P" and full access for SYSTEM, the Administrators and this process's user, inherited by
+// what the folder holds, and nothing inherited from above; false when the user's name in the
+// system (its SID) cannot be had.
+bool PrivateFolderSecurity(SECURITY_ATTRIBUTES* security) {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  char buffer[256];  // a TOKEN_USER and the SID after it
+  DWORD size = 0;
+  char* sid = nullptr;
+  const bool known = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+                     ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+  CloseHandle(token);
+  char descriptor[256];
+  const bool made =
+      known &&
+      ComposePath(descriptor, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;%s)", sid) &&
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, &security->lpSecurityDescriptor, nullptr);
+  if (sid) LocalFree(sid);
+  security->nLength = sizeof *security;
+  security->bInheritHandle = FALSE;
+  return made;
+}
+
+// Makes a new folder in the temporary folder, named "qx" and 16 random hexadecimal digits, that
+// only SYSTEM, the Administrators and this user may open: a user who can write the temporary
+// folder can neither guess it in advance nor plant or change anything in it. A folder of that
+// name that is already there is refused, never used. False when none could be made.
+bool MakePrivateFolder(const char* temp, char* folder) {
+  typedef BOOLEAN(WINAPI * RandomFunction)(PVOID, ULONG);
+  const auto random = reinterpret_cast<RandomFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
+  unsigned char bytes[8];
+  SECURITY_ATTRIBUTES security = {};
+  if (!temp[0] || !random || !random(bytes, sizeof bytes) || !PrivateFolderSecurity(&security))
+    return false;
+  char name[2 * sizeof bytes + 1];
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    name[2 * i] = "0123456789abcdef"[bytes[i] >> 4];
+    name[2 * i + 1] = "0123456789abcdef"[bytes[i] & 15];
+  }
+  name[2 * sizeof bytes] = '\0';
+  const bool made =
+      ComposePath(folder, "%sqx%s", temp, name) && CreateDirectoryA(folder, &security);
+  LocalFree(security.lpSecurityDescriptor);
+  return made;
+}
+
+}  // namespace
+
+bool StartRemovalCopy(const char* program, const char* temp, bool removeFolder) {
+  char number[24], folder[kPathBufferSize], copy[kPathBufferSize];
+  if (!MakePrivateFolder(temp, folder)) return false;
+  // Named after this process as well, so that a test can tell the copy of one run.
+  const HANDLE held = ComposePath(copy, "%s\\%s%s.exe", folder, kCopyName,
+                                  DecimalText(number, GetCurrentProcessId()))
+                          ? WriteHeldCopy(program, copy)
+                          : INVALID_HANDLE_VALUE;
+  if (held == INVALID_HANDLE_VALUE) {
+    RemoveDirectoryA(folder);
+    return false;
+  }
+  HANDLE self = nullptr;
+  char command[3 * kPathBufferSize];
+  bool started = false;
+  if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                      SYNCHRONIZE, TRUE, 0) &&
+      FormatFinishCommand(command, sizeof command, copy, reinterpret_cast<uintptr_t>(self),
+                          removeFolder, program)) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    // The copy's current folder is the temporary one, so that it holds no folder of the
+    // installation open.
+    started =
+        CreateProcessA(copy, command, nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &process);
+    if (started) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
+  if (self) CloseHandle(self);  // the copy holds its own inherited handle
+  CloseHandle(held);            // the running copy's image now keeps it as it is
+  if (!started) {
+    DeleteFileA(copy);
+    RemoveDirectoryA(folder);
+  }
+  return started;
+}
+
+bool FinishRemoval(const UninstallOptions& options) {
+  HANDLE original = reinterpret_cast<HANDLE>(options.waitHandle);
+  if (!IsPlainPath(options.original) || WaitForSingleObject(original, INFINITE) != WAIT_OBJECT_0)
+    return false;
+  CloseHandle(original);
+  const ItemRule anyFile = {false, nullptr, nullptr};
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    if (RemoveItem(options.original, anyFile) != kLeft) break;
+    Sleep(kDeleteRetryMs);
+  }
+  char log[kPathBufferSize], folder[kPathBufferSize], self[kPathBufferSize];
+  if (PathBesideModule(log, sizeof log, options.original, kInstallLogName))
+    RemoveItem(log, anyFile);
+  // Never a drive's root, which is no plain path.
+  PathPrefix(options.original, LastComponentIndex(options.original) - 1, folder);
+  if (options.removeFolder && IsPlainPath(folder)) RemoveDirectoryA(folder);
+  // The copy, and then its private folder.
+  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+  if (length > 0 && length < sizeof self) {
+    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    *const_cast<char*>(FindLastCharacter(self, '\\')) = '\0';
+    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+  return true;
+}

@@ -1,0 +1,77 @@
+// Removal of one item through its own handle, and file identity (item_removal_win32.h), on the
+// Win32 file system.
+#include "folders/item_removal_win32.h"
+
+namespace {
+
+typedef BOOL(WINAPI* SetFileInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Bound at run time, for Windows before Vista lacks it: there nothing is removed, and every item
+// is named as left.
+bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
+  const auto set = reinterpret_cast<SetFileInformationFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+  return set && set(file, kind, info, size);
+}
+
+// The read-only flag of the open file cleared, for deleting it. Zero times are left as they
+// are, and so are all-zero attributes, so "normal" stands for none.
+bool ClearReadOnly(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformation(file, FileBasicInfo, &basic, sizeof basic);
+}
+
+bool MarkForDeletion(HANDLE file) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// The open item is what the rule asks for, and no link: by its handle, and by its path as well,
+// which alone shows a link under Wine.
+bool IsPlainItem(const BY_HANDLE_FILE_INFORMATION& info, const char* path, bool folder) {
+  const DWORD both[] = {info.dwFileAttributes, GetFileAttributesA(path)};
+  for (const DWORD attributes : both)
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+FileIdentity IdentityOfPath(const char* path) {
+  FileIdentity identity = {};
+  const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(file, &info)) identity = IdentityOf(info);
+  CloseHandle(file);
+  return identity;
+}
+
+// Opened without sharing write or delete access, so that nobody can change, rename or replace
+// the item between the checks and its removal; the reparse-point flag opens a link as itself.
+Removal RemoveItem(const char* path, const ItemRule& rule) {
+  const HANDLE item = CreateFileA(
+      path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (item == INVALID_HANDLE_VALUE) return IsGone(GetLastError()) ? kWasGone : kLeft;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool removed = GetFileInformationByHandle(item, &info) && IsPlainItem(info, path, rule.folder);
+  if (removed && rule.isWanted && !rule.isWanted(item, info, rule.context)) {
+    CloseHandle(item);
+    return kOthers;
+  }
+  // A read-only file of more than one name keeps its flag: the flag is the file's, and so the
+  // other name's too.
+  if (removed && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+    removed = info.nNumberOfLinks == 1 && ClearReadOnly(item, info.dwFileAttributes);
+  removed = removed && MarkForDeletion(item);
+  CloseHandle(item);
+  return removed ? kRemoved : kLeft;
+}
