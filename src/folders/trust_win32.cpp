@@ -129,28 +129,30 @@ bool HoldOne(const char* path, FolderRole role, bool isRoot, HeldFolders* held, 
     return false;
   // Wine opens a link's target even when asked for the link itself and reports the target; only
   // the path shows the link there. On Windows the handle is the link, and its own descriptor was
-  // checked above.
-  if (IsLinkAttributes(info.dwFileAttributes) || IsLinkAttributes(GetFileAttributesA(path)))
+  // checked above. A drive's root is the volume itself, though Wine may show the host folder it
+  // maps as a link.
+  if (!isRoot &&
+      (IsLinkAttributes(info.dwFileAttributes) || IsLinkAttributes(GetFileAttributesA(path))))
     return FollowLink(path, role, held, depth);
   return true;
-}
-
-bool IsMissing(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
                  int depth) {
   const int last = LastComponentIndex(folder);
   char prefix[kPathBufferSize];
-  if (last < 0 || std::strlen(folder) >= size_t(kPathBufferSize)) return false;
-  // "X:" alone names the current folder of that drive, not its root.
+  // A path without a root ("X:" alone names the current folder of that drive) names no place
+  // to hold: nothing of it is there, and making it fails.
+  *firstMissing = 0;
+  if (last < 0 || std::strlen(folder) >= size_t(kPathBufferSize)) return true;
   PathPrefix(folder, 0, prefix);
-  if (prefix[std::strlen(prefix) - 1] != '\\') return false;
+  if (prefix[std::strlen(prefix) - 1] != '\\') return true;
   for (int k = 0; k <= last; ++k) {
     PathPrefix(folder, k, prefix);
-    if (GetFileAttributesA(prefix) == INVALID_FILE_ATTRIBUTES) {
-      if (k == 0 || !IsMissing(GetLastError())) return false;
+    // What is not there, or not a folder, or cannot even be asked about, holds nothing to trust:
+    // making the folder there fails, and that is the caller's to say.
+    const DWORD attributes = GetFileAttributesA(prefix);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       *firstMissing = k;
       return true;
     }

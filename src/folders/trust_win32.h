@@ -41,10 +41,11 @@ bool IsTrustedHandle(HANDLE handle, DWORD forbidden);
 // root down, each opened as itself and trusted for its role (`lastRole` for `folder` itself),
 // without sharing delete: none of them can be renamed, deleted or replaced until released. A
 // link among them is followed when it is trusted itself, into a folder whose whole chain is
-// trusted and is held too. The walk stops at the first folder that does not exist; its index
-// (a component index of `folder`, LastComponentIndex + 1 when all exist) goes to `firstMissing`.
-// False when a folder that exists cannot be opened, is not trusted, or is a file, or the path
-// is no drive path: the folders held so far stay in `held` for the caller to release.
+// trusted and is held too. The walk stops at the first folder that is not there (missing, a
+// file, or not to be asked about: making it will fail); its index (a component index of
+// `folder`, LastComponentIndex + 1 when all exist) goes to `firstMissing`; a path without a root
+// or too long to walk has nothing there (0). False when a folder that exists cannot be opened or
+// is not trusted: the folders held so far stay in `held` for the caller to release.
 bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
                       int* firstMissing);
 

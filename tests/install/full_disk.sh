@@ -9,7 +9,9 @@
 mount_point=$1
 shift
 mkdir -p "$mount_point"
-if mount -t tmpfs -o size=128k,mode=0777 qx-small-drive "$mount_point" 2>/dev/null; then
+# The root only its owner may change, as a volume's root is where other users may not delete
+# what is in it: setup refuses a root that lets them.
+if mount -t tmpfs -o size=128k,mode=0755 qx-small-drive "$mount_point" 2>/dev/null; then
   trap 'umount "$mount_point" 2>/dev/null || umount -l "$mount_point"' EXIT
   QX_SMALL_DRIVE=$mount_point
   export QX_SMALL_DRIVE

@@ -362,6 +362,18 @@ std::string DescriptorText(const std::string& path) {
 
 }  // namespace
 
+::testing::AssertionResult MoveOnHost(const std::string& from, const std::string& to) {
+  const std::string source = UnixName(from), target = UnixName(to);
+  if (source.empty() || target.empty() ||
+      !StartHostProgram("Z:\\bin\\mv \"" + source + "\" \"" + target + "\"") ||
+      !wizard::WaitUntil([&] {
+        return GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+      }))
+    return ::testing::AssertionFailure() << "the host did not move " << from << " to " << to;
+  return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult ChangeOnHost(const std::string& command, const std::string& path) {
   const std::string before = DescriptorText(path), unixName = UnixName(path);
   if (before.empty() || unixName.empty() || !StartHostProgram(command + " \"" + unixName + "\"") ||

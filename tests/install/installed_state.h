@@ -122,6 +122,8 @@ std::vector<std::string> ShortcutFiles(const std::string& folder);
 ::testing::AssertionResult MakeHostLink(const std::string& path, const std::string& target);
 // Removes such a link as itself, never what it points at.
 void RemoveHostLink(const std::string& path);
+// Renames `from` to `to` on the host, whatever Windows handles are open on it.
+::testing::AssertionResult MoveOnHost(const std::string& from, const std::string& to);
 // Runs the host program line `command` on the Unix name of `path` (chmod 777, chown nobody) and
 // waits until the owner or DACL that Wine shows for `path` has changed.
 ::testing::AssertionResult ChangeOnHost(const std::string& command, const std::string& path);
