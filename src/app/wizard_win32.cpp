@@ -145,6 +145,10 @@ void OnCancelOrFinish() {
     SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
+bool IsActionable(HWND button) {
+  return IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
 // Page 3 is left only for a folder that can be installed into; otherwise its line says why, and
 // the page stays.
 bool AcceptInstallFolder() {
@@ -180,9 +184,12 @@ void OnEnterKey() {
 bool OnCommand(int id, int code, HWND control) {
   switch (id) {
     case kBackButtonId:
-      ShowPage(wizardState.currentPage - 1);
+      if (IsActionable(backButton)) ShowPage(wizardState.currentPage - 1);
       break;
     case kNextButtonId:
+      // A second click queued while the first one switched pages, or the dialog keys' command
+      // for a hidden default button, must not act on the page that followed.
+      if (!IsActionable(nextButton)) break;
       // The folder that is shown is the folder that is used, however it was typed.
       if (wizardState.currentPage == 3) TakeTypedPath(&installPicker);
       if (wizardState.currentPage == 3 && !AcceptInstallFolder()) break;
