@@ -231,9 +231,10 @@ int main(int argc, char** argv) {
     const int from = page;
     page = WaitForPageAfter(main, page);
     if (page == 6 || (from == 5 && page == 7)) copyStart = GetTickCount();
-    if (page == 7) CloseFolderWindowWhenShown();  // it opens over the wizard
+    // The clock stops as the last page shows; the folder window comes after it.
     if (page == 7 && copyStart)
       std::printf("copying page shown for %lu ms\n", GetTickCount() - copyStart);
+    if (page == 7) CloseFolderWindowWhenShown();  // it opens over the wizard
   }
   // Leave without starting the product: Finish with the launch box cleared, or close.
   if (page == 7) {
