@@ -29,7 +29,7 @@ const IID kPersistStreamInterface = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0,
 // Makes or replaces `file` with `size` bytes. The file is opened as itself: were it a link, the
 // write would land wherever the link points, so a link is refused.
 bool WriteShortcutFile(const char* file, const void* bytes, DWORD size) {
-  HANDLE out = OpenPlainFile(file, GENERIC_WRITE, 0, nullptr);
+  HANDLE out = OpenPlainFile(file, GENERIC_WRITE, 0, nullptr, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool whole =

@@ -134,14 +134,16 @@ int PageShown(HWND main) {
 }
 
 // Waits until the wizard leaves page `from`; returns the page it went to (0 on a time-out).
-// Polls often, so that a short stay on the copying page is still seen.
+// Polls often, so that a short stay on the copying page is still seen; on the copying page
+// itself every 10 ms, since each poll asks the wizard's windows through the Wine server and
+// would take time from the copy being timed.
 int WaitForPageAfter(HWND main, int from) {
   const DWORD start = GetTickCount();
   const DWORD limit = from == 6 ? 600000 : 30000;  // a large payload copies for minutes
   while (GetTickCount() - start < limit) {
     const int page = PageShown(main);
     if (page != from && page != 0) return page;
-    Sleep(2);
+    Sleep(from == 6 ? 10 : 2);
   }
   return 0;
 }
