@@ -1,6 +1,7 @@
 # How the three shipped programs (setup.exe, uninstall.exe, quintaxel.exe) and the libraries
 # they are made of are built: for size, since every user downloads setup.exe.
 #
+# - -Oz: optimised for size alone, a little further than -Os.
 # - No exceptions, RTTI or unwind tables: nothing unwinds, and tables that point at every
 #   function would also keep --gc-sections from dropping any of them.
 # - One section per function, so that the linker drops the unused ones; but not one per datum:
@@ -12,7 +13,7 @@
 #   pointer by a page or more at once would step over the guard page, below which the stack does
 #   not grow. So every function must use less than 3 KiB of stack, or the compile fails; a file
 #   with a function that needs more keeps the probes (QX_STACK_PROBE_OPTIONS, CMakeLists.txt).
-set(QX_SMALL_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti -ffunction-sections
+set(QX_SMALL_COMPILE_OPTIONS -Oz -fno-exceptions -fno-rtti -ffunction-sections
     -fno-asynchronous-unwind-tables -fno-ident -fomit-frame-pointer)
 set(QX_STACK_PROBE_OPTIONS "")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -26,10 +26,9 @@ bool IsPlainFolderAttributes(DWORD attributes) {
 // while the handle is open, because Wine opens a link's target even when asked to open the link
 // and then reports the target; only its path shows the link.
 bool IsPlainFolderHandle(HANDLE handle, const char* path) {
-  BY_HANDLE_FILE_INFORMATION info;
-  return GetFileInformationByHandle(handle, &info) &&
-         IsPlainFolderAttributes(info.dwFileAttributes) &&
-         IsPlainFolderAttributes(GetFileAttributesA(path));
+  DWORD attributes = 0;
+  return ReadHandleAttributes(handle, &attributes, nullptr) &&
+         IsPlainFolderAttributes(attributes) && IsPlainFolderAttributes(GetFileAttributesA(path));
 }
 
 // Holds every folder of `folder` whose path ends at a backslash after `placeLength` bytes, and
@@ -80,6 +79,35 @@ bool HoldPlainChainBelow(const char* place, const char* folder, HeldFolders* hel
 }
 
 void ReleaseFolders(HeldFolders* held) {
-  while (held->count > 0)
+  ReleaseFoldersAfter(held, 0);
+}
+
+void ReleaseFoldersAfter(HeldFolders* held, int count) {
+  while (held->count > count)
     CloseHandle(held->handles[--held->count]);
+}
+
+typedef BOOL(WINAPI* FileInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+bool ReadHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* links) {
+  // Windows before Vista lacks it.
+  const auto query = KernelFunction<FileInformationFunction>("GetFileInformationByHandleEx");
+  FILE_BASIC_INFO basic;
+  FILE_STANDARD_INFO standard;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!query) {
+    if (!GetFileInformationByHandle(handle, &info)) return false;
+    basic.FileAttributes = info.dwFileAttributes;
+    standard.NumberOfLinks = info.nNumberOfLinks;
+  } else if (!query(handle, FileBasicInfo, &basic, sizeof basic) ||
+             (links && !query(handle, FileStandardInfo, &standard, sizeof standard))) {
+    return false;
+  }
+  *attributes = basic.FileAttributes;
+  if (links) *links = standard.NumberOfLinks;
+  return true;
+}
+
+FARPROC KernelProcedure(const char* name) {
+  return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }

@@ -38,3 +38,21 @@ bool HoldPlainChainBelow(const char* place, const char* folder, HeldFolders* hel
 
 // Closes every held handle, innermost first; `held` is empty after it.
 void ReleaseFolders(HeldFolders* held);
+
+// Closes the held handles after the first `count`, innermost first: the folders of a walk that
+// goes on in a folder further out stay held.
+void ReleaseFoldersAfter(HeldFolders* held, int count);
+
+// What the checks ask of an open file or folder: its attributes and, when `links` is not null,
+// its number of names. Only these are read (GetFileInformationByHandleEx, bound at run time),
+// where a system without that call answers through GetFileInformationByHandle, which under Wine
+// also asks the volume for its serial number on every call. False when the system cannot tell.
+bool ReadHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* links);
+
+// The kernel32 function `name`, bound at run time because a system this program still runs on
+// may lack it; null there.
+FARPROC KernelProcedure(const char* name);
+template <typename Function>
+Function KernelFunction(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(KernelProcedure(name)));
+}

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "folders/item_removal_win32.h"
 #include "folders/path_text.h"
 
 namespace {
@@ -30,7 +31,6 @@ union {
   TOKEN_USER user;
   BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
 } programAccount;
-bool programAccountRead;
 
 bool IsTrustedAccount(PSID sid) {
   for (const KnownSid& known : kTrustedSids)
@@ -39,22 +39,22 @@ bool IsTrustedAccount(PSID sid) {
   return self && EqualSid(self, sid);
 }
 
-bool IsAllowEntry(BYTE type) {
-  return type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
-}
+// Entry kinds as bits: the allow and allow-callback entries share one layout; a deny entry only
+// takes rights away; any other kind is one this check cannot read, and so might give anything.
+constexpr DWORD kAllowEntries =
+    1u << ACCESS_ALLOWED_ACE_TYPE | 1u << ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+constexpr DWORD kDenyEntries = 1u << ACCESS_DENIED_ACE_TYPE | 1u << ACCESS_DENIED_OBJECT_ACE_TYPE |
+                               1u << ACCESS_DENIED_CALLBACK_ACE_TYPE |
+                               1u << ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
 
-// A deny entry only takes rights away; any other kind of entry is one this check cannot read,
-// and so might give anything.
-bool IsDenyEntry(BYTE type) {
-  return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
-         type == ACCESS_DENIED_CALLBACK_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+DWORD EntryKind(BYTE type) {
+  return type < 32 ? 1u << type : 0;
 }
 
 bool IsTrustedEntry(const ACE_HEADER* header, DWORD forbidden) {
   if (header->AceFlags & INHERIT_ONLY_ACE) return true;  // it applies to what is made inside
-  if (IsDenyEntry(header->AceType)) return true;
-  if (!IsAllowEntry(header->AceType)) return false;
-  // The allow and allow-callback entries share this layout.
+  if (EntryKind(header->AceType) & kDenyEntries) return true;
+  if (!(EntryKind(header->AceType) & kAllowEntries)) return false;
   const ACCESS_ALLOWED_ACE* entry = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
   // Generic rights as they map for files and folders; reading and running change nothing.
   DWORD rights = entry->Mask;
@@ -89,8 +89,7 @@ typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
 // Where the open folder really is, as a path with a drive letter or a UNC root. Bound at run
 // time, for Windows before Vista lacks it: there no link is followed.
 bool GetFolderTarget(HANDLE folder, char* target) {
-  const FinalPathFunction finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  const auto finalPath = KernelFunction<FinalPathFunction>("GetFinalPathNameByHandleA");
   char path[kPathBufferSize + 8];
   const DWORD length = finalPath ? finalPath(folder, path, sizeof path, 0) : 0;
   if (length == 0 || length >= sizeof path) return false;
@@ -122,17 +121,16 @@ bool FollowLink(const char* path, FolderRole role, HeldFolders* held, int depth)
 bool HoldOne(const char* path, FolderRole role, bool isRoot, HeldFolders* held, int depth) {
   const HANDLE handle = OpenForHold(path, false);
   if (!AddHeld(handle, held)) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info) ||
-      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+  DWORD attributes = 0;
+  if (!ReadHandleAttributes(handle, &attributes, nullptr) ||
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       !IsTrustedHandle(handle, UntrustedRights(role, isRoot)))
     return false;
   // Wine opens a link's target even when asked for the link itself and reports the target; only
   // the path shows the link there. On Windows the handle is the link, and its own descriptor was
   // checked above. A drive's root is the volume itself, though Wine may show the host folder it
   // maps as a link.
-  if (!isRoot &&
-      (IsLinkAttributes(info.dwFileAttributes) || IsLinkAttributes(GetFileAttributesA(path))))
+  if (!isRoot && (IsLinkAttributes(attributes) || IsLinkAttributes(GetFileAttributesA(path))))
     return FollowLink(path, role, held, depth);
   return true;
 }
@@ -162,21 +160,11 @@ bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int
   return true;
 }
 
-struct FolderIdentity {
-  DWORD volume, high, low;
-};
-
-bool IdentityOf(HANDLE handle, FolderIdentity* identity) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info)) return false;
-  *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-  return true;
-}
-
 }  // namespace
 
 PSID ProgramAccount() {
-  if (!programAccountRead) {
+  // Asked again only after the system could not tell.
+  if (!programAccount.user.User.Sid) {
     HANDLE token = nullptr;
     DWORD size = 0;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
@@ -184,7 +172,6 @@ PSID ProgramAccount() {
         programAccount.user.User.Sid = nullptr;
       CloseHandle(token);
     }
-    programAccountRead = true;
   }
   return programAccount.user.User.Sid;
 }
@@ -229,15 +216,12 @@ bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held) {
 }
 
 bool HoldsFolder(const HeldFolders* held, const char* other) {
-  const HANDLE handle = CreateFileA(other, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  FolderIdentity wanted, found;
-  const bool known = handle != INVALID_HANDLE_VALUE && IdentityOf(handle, &wanted);
-  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  for (int i = 0; known && i < held->count; ++i)
-    if (IdentityOf(held->handles[i], &found) && found.volume == wanted.volume &&
-        found.high == wanted.high && found.low == wanted.low)
+  const FileIdentity wanted = IdentityOfPath(other);
+  for (int i = 0; IsKnownIdentity(wanted) && i < held->count; ++i) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(held->handles[i], &info) &&
+        IsSameIdentity(IdentityOf(info), wanted))
       return true;
+  }
   return false;
 }

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "app/wizard_win32.h"
 #include "folders/byte_count.h"
 #include "folders/folder_picker_win32.h"
@@ -61,19 +63,40 @@ uint32_t PayloadTotal(int count) {
   return total;
 }
 
+// The folders below the install folder that the copy holds, from the top down: the first
+// `held.count` folders of `path`, the file written last, folder j ending at byte `ends[j]` of
+// it. Each is held from the first file written in it until the copy leaves it, which for a
+// payload listed folder by folder is the end of the copy: one open and check per folder, not
+// per file.
+struct CopyFolders {
+  HeldFolders held;
+  int ends[kPathBufferSize / 2];
+  char path[kPathBufferSize];
+};
+
 // Holds the folders of `target` below the install folder (whose last component is `top`), from
-// the top down, making each that is missing: its line, then the folder, protected, then the hold.
-// False when a line cannot be written or a folder cannot be made or is no plain folder (a link,
-// which would carry the file elsewhere): nothing is made in it then.
-bool HoldEntryFolders(const char* target, int top, InstallLog* log, HeldFolders* held) {
+// the top down, keeping those held already that `target` lies in and releasing the others;
+// each that is missing is made: its line, then the folder, protected, then the hold. False when
+// a line cannot be written or a folder cannot be made or is no plain folder (a link, which
+// would carry the file elsewhere): nothing is made in it then.
+bool HoldEntryFolders(const char* target, int top, InstallLog* log, CopyFolders* folders) {
+  // A held folder is one of `target`'s when `target` has its bytes and the backslash after it.
+  int same = 0, kept = 0;
+  while (target[same] != '\0' && target[same] == folders->path[same])
+    ++same;
+  while (kept < folders->held.count && folders->ends[kept] < same)
+    ++kept;
+  ReleaseFoldersAfter(&folders->held, kept);
+  BoundedCopy(folders->path, target, sizeof folders->path);
   const int last = LastComponentIndex(target);
-  for (int k = top + 1; k < last; ++k) {
+  for (int k = top + 1 + kept; k < last; ++k) {
     char folder[kPathBufferSize];
     PathPrefix(target, k, folder);
     if (!IsFolder(folder) &&
         (!WriteFolderLine(log, folder) || !CreateDirectoryA(folder, ProtectedAttributes())))
       return false;
-    if (!HoldPlainFolder(folder, held)) return false;
+    if (!HoldPlainFolder(folder, &folders->held)) return false;
+    folders->ends[folders->held.count - 1] = int(std::strlen(folder));
   }
   return true;
 }
@@ -114,28 +137,29 @@ void SetEntryTimes(HANDLE file, const PackageEntryHeader* header) {
 // Writes the payload entry `name` to `target`, protected, never through a link. False when not
 // all of it was written.
 bool WriteEntryFile(const char* target, const char* name, CopyProgress* progress) {
-  HANDLE file = OpenPlainFile(target, GENERIC_WRITE | WRITE_DAC, 0, ProtectedAttributes());
+  bool created = false;
+  HANDLE file =
+      OpenPlainFile(target, GENERIC_WRITE | WRITE_DAC, 0, ProtectedAttributes(), &created);
   if (file == INVALID_HANDLE_VALUE) return false;
   const PackageEntryHeader* header = nullptr;
   const uint8_t* data = FindPackageEntry(kPayloadPackage, name, &header);
-  const bool written =
-      SetEndOfFile(file) && data && WriteBlocks(file, data, EntryDataSize(header), progress);
+  // A file this open made is empty already; one that was there is emptied first.
+  const bool written = (created || SetEndOfFile(file)) && data &&
+                       WriteBlocks(file, data, EntryDataSize(header), progress);
   if (data) SetEntryTimes(file, header);
   CloseHandle(file);
   return written;
 }
 
-void CopyEntry(int i, InstallLog* log, CopyProgress* progress) {
+void CopyEntry(int i, InstallLog* log, CopyFolders* folders, CopyProgress* progress) {
   char name[kPathBufferSize] = "", target[kPathBufferSize];
   PackageEntryName(kPayloadPackage, i, name);
   ComposeInstallPath(target, installPicker.path, name);  // checked before the copy began
   ShowFileLine(target);
-  HeldFolders held = {};
   // A file is made only once its line is in: the uninstaller finds what the log names.
   const bool copied =
-      HoldEntryFolders(target, LastComponentIndex(installPicker.path), log, &held) &&
+      HoldEntryFolders(target, LastComponentIndex(installPicker.path), log, folders) &&
       WriteFileLine(log, target) && WriteEntryFile(target, name, progress);
-  ReleaseFolders(&held);
   if (!copied) progress->complete = false;
   if (copied && IsSamePath(name, kUninstallerName)) progress->uninstallerCopied = true;
 }
@@ -176,12 +200,6 @@ bool HoldInstallChain(HeldFolders* chain, int* firstMissing) {
          !HoldsFolder(chain, windows);
 }
 
-// Closes the handles held after the first `keep`.
-void ReleaseFoldersAfter(HeldFolders* held, int keep) {
-  while (held->count > keep)
-    CloseHandle(held->handles[--held->count]);
-}
-
 // Opens the log in the install folder for appending only: every line then lands whole at the
 // end, whoever else writes. The lines of the folders this run made (`firstNew` on) come first,
 // the log's own line after them. False when the log cannot be opened: then nothing is made.
@@ -191,7 +209,7 @@ bool OpenInstallLog(InstallLog* log, int firstNew) {
   HANDLE file = INVALID_HANDLE_VALUE;
   if (ComposeInstallPath(logPath, folder, kInstallLogName))
     file = OpenPlainFile(logPath, FILE_APPEND_DATA | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         ProtectedAttributes());
+                         ProtectedAttributes(), nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   *log = {AppendToFile, file, false};
   for (int k = firstNew; k <= LastComponentIndex(folder); ++k)
@@ -242,9 +260,9 @@ StartResult StartInstallation(int count, HeldFolders* chain, InstallLog* log) {
 // offered for launch. A folder refused for who may change it is no matter of programs to close.
 enum Outcome { kComplete, kFilesMissing, kNothingInstalled, kShortcutsRefused };
 void ShowOutcome(Outcome outcome) {
-  static const char* const keys[] = {nullptr, "7_04", "7_05", "7_06"};
   if (outcome == kComplete) return;
-  SetWindowTextA(finishLabel, LookupText(keys[outcome]));
+  const char key[] = {'7', '_', '0', char('3' + outcome), '\0'};  // 7_04, 7_05, 7_06
+  SetWindowTextA(finishLabel, LookupText(key));
   if (outcome != kShortcutsRefused) SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
@@ -268,8 +286,10 @@ DWORD WINAPI InstallWorker(LPVOID) {
   HeldFolders chain = {};
   const StartResult start = StartInstallation(count, &chain, &log);
   const bool started = start == kStarted;
+  CopyFolders folders = {};
   for (int i = 0; started && i < count; ++i)
-    CopyEntry(i, &log, &progress);
+    CopyEntry(i, &log, &folders, &progress);
+  ReleaseFolders(&folders.held);
   // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
   if (count > 0 && progress.total == 0 && progress.complete) SetBar(100);
   ShowCopyStatus("6_03");

@@ -14,5 +14,7 @@ SECURITY_ATTRIBUTES* ProtectedAttributes();
 // only `share` (never delete) and without following a link: an existing item that is a link, a
 // folder or a file with a second name (whose bytes another name shares) is left as it is and the
 // result is INVALID_HANDLE_VALUE. An existing file is not emptied; with `security`, it gets that
-// protection too (`access` must then include WRITE_DAC).
-HANDLE OpenPlainFile(const char* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security);
+// protection too (`access` must then include WRITE_DAC). `created`, when not null, tells whether
+// the file was made by this open: then it is empty and protected already.
+HANDLE OpenPlainFile(const char* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                     bool* created);

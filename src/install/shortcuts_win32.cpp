@@ -30,7 +30,7 @@ const IID kPersistStreamInterface = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0,
 // Makes or replaces `file` with `size` bytes. The file is opened as itself: were it a link, the
 // write would land wherever the link points, so a link is refused.
 bool WriteShortcutFile(const char* file, const void* bytes, DWORD size) {
-  HANDLE out = OpenPlainFile(file, GENERIC_WRITE, 0, nullptr);
+  HANDLE out = OpenPlainFile(file, GENERIC_WRITE, 0, nullptr, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool whole =
@@ -117,29 +117,23 @@ int ShortcutCount() {
   return std::atoi(LookupText("sc_count"));
 }
 
-// Holds the shortcut folder with its chain, making what is missing of it first (the folder's
-// line before it): the new folders are this user's, as the shell would make them.
-ShortcutResult HoldShortcutFolder(InstallLog* log, const char* folder, HeldFolders* held) {
+// Holds `folder` with its chain from the drive root: made when all of it is there and trusted.
+ShortcutResult HoldPlaceChain(const char* folder, HeldFolders* held) {
   int firstMissing = 0;
-  const int last = LastComponentIndex(folder);
   if (!HoldTrustedChain(folder, kFolderOnTheWay, held, &firstMissing)) return kShortcutPlaceRefused;
-  if (!WriteFolderLine(log, folder)) return kShortcutsNotWritten;
-  if (firstMissing > last) return kShortcutsMade;
-  CreateFolderChain(folder);
-  for (int k = firstMissing; k <= last; ++k) {
-    char prefix[kPathBufferSize];
-    if (!HoldTrustedFolder(PathPrefix(folder, k, prefix), kFolderOnTheWay, held))
-      return IsFolder(prefix) ? kShortcutPlaceRefused : kShortcutsNotWritten;
-  }
-  return kShortcutsMade;
+  return firstMissing > LastComponentIndex(folder) ? kShortcutsMade : kShortcutsNotWritten;
 }
 
-// The desktop as it is: never made, held with its chain.
-ShortcutResult HoldDesktop(const char* desktop, HeldFolders* held) {
-  int firstMissing = 0;
-  if (!HoldTrustedChain(desktop, kFolderOnTheWay, held, &firstMissing))
-    return kShortcutPlaceRefused;
-  return firstMissing > LastComponentIndex(desktop) ? kShortcutsMade : kShortcutsNotWritten;
+// Holds the shortcut folder with its chain, making what is missing of it first (the folder's
+// line before it): the new folders are this user's, as the shell would make them, and are
+// held by walking the chain again.
+ShortcutResult HoldShortcutFolder(InstallLog* log, const char* folder, HeldFolders* held) {
+  const ShortcutResult found = HoldPlaceChain(folder, held);
+  if (found == kShortcutPlaceRefused) return found;
+  if (!WriteFolderLine(log, folder)) return kShortcutsNotWritten;
+  if (found == kShortcutsMade) return found;
+  CreateFolderChain(folder);
+  return HoldPlaceChain(folder, held);
 }
 
 }  // namespace
@@ -186,7 +180,7 @@ ShortcutResult CreateDesktopShortcut(InstallLog* log) {
   HeldFolders held = {};
   ShortcutResult result = kShortcutsNotWritten;
   if (GetDesktopFolder(desktop) && ComposeDesktopShortcut(file, target)) {
-    result = HoldDesktop(desktop, &held);
+    result = HoldPlaceChain(desktop, &held);  // the desktop as it is: never made
     if (result == kShortcutsMade && (!WriteFileLine(log, file) || !WriteShortcut(target, file)))
       result = kShortcutsNotWritten;
   }
