@@ -23,9 +23,14 @@ bool ClearReadOnly(HANDLE file, DWORD attributes) {
   return SetFileInformation(file, FileBasicInfo, &basic, sizeof basic);
 }
 
-bool MarkForDeletion(HANDLE file) {
+// Asked again through the same handle, never by the path: what is deleted is what was checked.
+bool MarkForDeletion(HANDLE file, int attempts) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
-  return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+  while (!SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+    if (--attempts <= 0) return false;
+    Sleep(100);
+  }
+  return true;
 }
 
 // The open item is what the rule asks for, and no link: by its handle, and by its path as well,
@@ -71,7 +76,7 @@ Removal RemoveItem(const char* path, const ItemRule& rule) {
   // other name's too.
   if (removed && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
     removed = info.nNumberOfLinks == 1 && ClearReadOnly(item, info.dwFileAttributes);
-  removed = removed && MarkForDeletion(item);
+  removed = removed && MarkForDeletion(item, rule.attempts);
   CloseHandle(item);
   return removed ? kRemoved : kLeft;
 }

@@ -42,11 +42,14 @@ enum Removal { kRemoved, kWasGone, kLeft, kOthers };
 
 // What an item must be for RemoveItem to remove it: a plain folder (`folder`) or a plain file,
 // no link of either kind; and, when `isWanted` is set, what it answers for the open item, asked
-// once the item is known to be plain. `context` is passed to it as it is.
+// once the item is known to be plain. `context` is passed to it as it is. `attempts` (0 is one)
+// is how often the deletion is asked through the one open handle, a tenth of a second apart: for
+// the file of a program that has just ended, which the system may keep mapped a moment longer.
 struct ItemRule {
   bool folder;
   bool (*isWanted)(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info, const void* context);
   const void* context;
+  int attempts;
 };
 
 // Removes `path` through a handle of its own when it is what `rule` asks for. A folder goes

@@ -8,8 +8,8 @@
 // item is made or removed. A folder that cannot be opened or checked fails the hold: nothing is
 // to be done there.
 //
-// The install folder itself is no place to check: an administrator may have made it a link on
-// purpose. Its path is judged as it stands; the folders below it are held.
+// The install folder itself, which an administrator may have made a link on purpose, is held
+// with its trusted chain (trust_win32.h); the folders below it are held here.
 #pragma once
 
 #include <windows.h>
