@@ -34,7 +34,7 @@ char* ReadWholeFile(const char* path, int* length) {
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   DWORD high = 0;
   const DWORD size = GetFileSize(file, &high);
-  char* text = size != INVALID_FILE_SIZE && high == 0 && size > 0 && size < 0x7FFFFFFF
+  char* text = size != INVALID_FILE_SIZE && high == 0 && size > 0 && size <= kMostFileBytes
                    ? static_cast<char*>(std::malloc(size))
                    : nullptr;
   DWORD read = 0;

@@ -6,6 +6,7 @@
 
 #include "folders/code_page.h"
 #include "folders/place_win32.h"
+#include "folders/trust_win32.h"
 #include "lang/fill_text.h"
 #include "shortcut_target_win32.h"
 
@@ -87,20 +88,27 @@ void NoteEmptiedFolder(const UninstallStep& step) {
     PathPrefix(step.path, LastComponentIndex(step.path) - 1, places.emptied[places.emptiedCount++]);
 }
 
-// Holds the step's place and the folders down to its item's folder: from the install folder
-// down, not the install folder itself, which may be an administrator's link; a shortcut folder or
-// the desktop with it. A shortcut folder step, whose item is the place, holds nothing.
+// Holds the folders down to the step's item's folder. Below the install folder, whose chain the
+// run holds already, each must be a plain folder: those are the installation's own. A shortcut
+// folder or the desktop is held with its trusted chain from the drive's root, so a link there (a
+// desktop moved to another drive) is followed only into a folder that only trusted accounts
+// may change; a shortcut folder step holds the folder above it.
 bool HoldStepPlace(const UninstallStep& step, HeldFolders* held) {
   char place[kPathBufferSize], folder[kPathBufferSize];
+  if (step.place != kInInstallFolder) {
+    int firstMissing = 0;
+    PathPrefix(step.path, LastComponentIndex(step.path) - 1, folder);
+    return HoldTrustedChain(folder, kFolderOnTheWay, held, &firstMissing) &&
+           firstMissing > LastComponentIndex(folder);
+  }
   BoundedCopy(place, step.path, size_t(step.placeLength) + 1);
-  if (int(std::strlen(step.path)) == step.placeLength) return true;
   BoundedCopy(folder, step.path, size_t(FindLastCharacter(step.path, '\\') - step.path) + 1);
-  return step.place == kInInstallFolder ? HoldPlainChainBelow(place, folder, held)
-                                        : HoldPlainChain(place, folder, held);
+  return HoldPlainChainBelow(place, folder, held);
 }
 
-// A file or folder step, carried out only through plain, held folders: through a link, or a
-// folder that cannot be held, it is left. A folder on the way that is gone took the item with it.
+// A file or folder step, carried out only through held folders: through a link that is not
+// followed, or a folder that cannot be held, it is left. A folder on the way that is gone took the
+// item with it.
 Removal CarryOutInPlace(const UninstallStep& step) {
   HeldFolders held = {};
   Removal removal;
@@ -117,7 +125,7 @@ Removal CarryOutInPlace(const UninstallStep& step) {
                            shortcutFolder ? IsEmptiedShortcutFolder
                            : shortcut     ? IsProductShortcutItem
                                           : nullptr,
-                           &step};
+                           &step, 1};
     removal = RemoveItem(step.path, rule);
   }
   ReleaseFolders(&held);

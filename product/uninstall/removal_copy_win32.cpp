@@ -20,10 +20,9 @@
 namespace {
 
 constexpr char kCopyName[] = "qxuninstall";
-// How long the copy tries to delete the original: the system may hold the file of a process
-// that has just ended for a moment longer.
+// How often the copy asks for the original's deletion, a tenth of a second apart: the system may
+// keep the file of a process that has just ended mapped for a moment longer.
 constexpr int kDeleteAttempts = 50;
-constexpr DWORD kDeleteRetryMs = 100;
 
 bool WriteAll(HANDLE file, const char* bytes, int length) {
   DWORD written = 0;
@@ -111,9 +110,34 @@ bool MakePrivateFolder(const char* temp, char* folder) {
   return made;
 }
 
+// Every held handle of `chain` made inheritable: the copy holds the chain from its start.
+bool InheritChain(const HeldFolders* chain) {
+  for (int i = 0; i < chain->count; ++i)
+    if (!SetHandleInformation(chain->handles[i], HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT))
+      return false;
+  return chain->count > 0;
+}
+
+bool IsHeldFolder(HANDLE, const BY_HANDLE_FILE_INFORMATION& info, const void* context) {
+  return IsSameIdentity(IdentityOf(info), *static_cast<const FileIdentity*>(context));
+}
+
+// The install folder, held by the inherited handle `held`, removed as itself. The hold shares no
+// delete access, so it is let go just before the folder is opened for deletion, while the chain
+// above it stays held; what that open finds must be the folder that was held.
+void RemoveHeldFolder(const char* folder, HANDLE held) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(held, &info)) return;
+  const FileIdentity identity = IdentityOf(info);
+  CloseHandle(held);
+  const ItemRule sameFolder = {true, IsHeldFolder, &identity, 1};
+  RemoveItem(folder, sameFolder);
+}
+
 }  // namespace
 
-bool StartRemovalCopy(const char* program, const char* temp, bool removeFolder) {
+bool StartRemovalCopy(const char* program, const char* temp, const HeldFolders* chain,
+                      bool removeFolder) {
   char number[24], folder[kPathBufferSize], copy[kPathBufferSize];
   if (!MakePrivateFolder(temp, folder)) return false;
   // Named after this process as well, so that a test can tell the copy of one run.
@@ -128,10 +152,13 @@ bool StartRemovalCopy(const char* program, const char* temp, bool removeFolder) 
   HANDLE self = nullptr;
   char command[3 * kPathBufferSize];
   bool started = false;
-  if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+  const uintptr_t folderHandle =
+      removeFolder ? reinterpret_cast<uintptr_t>(chain->handles[chain->count - 1]) : 0;
+  if (InheritChain(chain) &&
+      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                       SYNCHRONIZE, TRUE, 0) &&
       FormatFinishCommand(command, sizeof command, copy, reinterpret_cast<uintptr_t>(self),
-                          removeFolder, program)) {
+                          folderHandle, program)) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
@@ -158,17 +185,18 @@ bool FinishRemoval(const UninstallOptions& options) {
   if (!IsPlainPath(options.original) || WaitForSingleObject(original, INFINITE) != WAIT_OBJECT_0)
     return false;
   CloseHandle(original);
-  const ItemRule anyFile = {false, nullptr, nullptr};
-  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    if (RemoveItem(options.original, anyFile) != kLeft) break;
-    Sleep(kDeleteRetryMs);
-  }
+  // The install folder's chain is held by the inherited handles: the names in it lead where they
+  // led when the uninstaller checked them.
+  const ItemRule program = {false, nullptr, nullptr, kDeleteAttempts};
+  const ItemRule anyFile = {false, nullptr, nullptr, 1};
+  RemoveItem(options.original, program);
   char log[kPathBufferSize], folder[kPathBufferSize], self[kPathBufferSize];
   if (PathBesideModule(log, sizeof log, options.original, kInstallLogName))
     RemoveItem(log, anyFile);
   // Never a drive's root, which is no plain path.
   PathPrefix(options.original, LastComponentIndex(options.original) - 1, folder);
-  if (options.removeFolder && IsPlainPath(folder)) RemoveDirectoryA(folder);
+  if (options.folderHandle && IsPlainPath(folder))
+    RemoveHeldFolder(folder, reinterpret_cast<HANDLE>(options.folderHandle));
   // The copy, and then its private folder.
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   if (length > 0 && length < sizeof self) {

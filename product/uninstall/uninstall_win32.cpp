@@ -8,8 +8,11 @@
 // Exit codes, of the process that was started:
 //   0  everything the log lists was removed or was already gone
 //   1  the user answered No; nothing was changed
-//   2  the log could not be read, or names nothing it could act on (empty, or every line passed
-//      over); nothing was changed, and uninstall.exe stays
+//   2  nothing was changed, and uninstall.exe stays: the log could not be read (or is larger than
+//      16 MiB), or names nothing it could act on (empty, or every line passed over); or the
+//      install folder's chain could not be held, because the folder or one above it may be
+//      changed by other accounts than SYSTEM, the Administrators, TrustedInstaller and the one it
+//      runs as, or a link on the way leads into such a folder (folders/trust_win32.h)
 //   3  some items could not be removed: a file in use, a folder that still holds other files (the
 //      user's own), a registry entry it had no right to delete; the message names them. When a
 //      file or registry entry of the product is among them, the uninstall entry, uninstall.exe
@@ -17,13 +20,15 @@
 //   4  everything it acted on was removed, but some lines of the log were passed over: they name
 //      places outside the product's, are too long, or the last line was cut
 //
-// How each step is carried out, through held places and the item's own handle, is
-// carry_out_win32.h; how the uninstaller then removes itself and the log, through a private
-// copy that runs once this process has ended, is removal_copy_win32.h. The copy is started
-// before the final message, so that the message and the exit code can say whether it could be;
-// the copy shows nothing and its own exit code means nothing. So when this process has exited,
-// uninstall.exe, install.log and the install folder disappear a moment later: a caller that
-// checks them waits for that.
+// Before anything is removed, the install folder and every folder above it, from the drive's
+// root, are held (folders/trust_win32.h): nothing in the chain can then be renamed or replaced
+// until the removal copy, which inherits the held handles, has ended. How each step is carried
+// out, through held places and the item's own handle, is carry_out_win32.h; how the uninstaller
+// then removes itself and the log, through a private copy that runs once this process has ended, is
+// removal_copy_win32.h. The copy is started before the final message, so that the message and the
+// exit code can say whether it could be; the copy shows nothing and its own exit code means
+// nothing. So when this process has exited, uninstall.exe, install.log and the install folder
+// disappear a moment later: a caller that checks them waits for that.
 //
 // Each uninstaller answers for its own installation only: when the uninstall entry's
 // UninstallString names another uninstall.exe (a later installation into another folder), the
@@ -44,6 +49,7 @@
 #include "folders/folders_win32.h"
 #include "folders/item_removal_win32.h"
 #include "folders/path_text.h"
+#include "folders/trust_win32.h"
 #include "install/install_text.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
@@ -81,6 +87,10 @@ constexpr Text kOtherRegisteredText = {
 constexpr Text kNoLogText = {
     "un_no_log",
     "The install log %s could not be read or names nothing to remove, so nothing was removed."};
+constexpr Text kUntrustedText = {
+    "un_untrusted",
+    "Other users may change the folder %s or one above it, so nothing was removed. Once only "
+    "administrators may change them, run the uninstaller again."};
 
 // The special folders that are never removed, though a shortcut folder line may name one: the
 // shortcut folder is logged whether or not the installation made it.
@@ -200,10 +210,11 @@ void ShowMessage(const char* text, UINT icon) {
   MessageBoxA(nullptr, text, Say(kTitleText), MB_OK | icon | MB_SETFOREGROUND);
 }
 
-void ShowNoLog(const char* log) {
+// The message of a run that changed nothing, naming `path`.
+void ShowNothingChanged(const Text& text, const char* path) {
   char message[2 * kPathBufferSize + 512];
-  const char* const texts[] = {log};
-  FillTextSlots(message, sizeof message, Say(kNoLogText), texts, 1);
+  const char* const texts[] = {path};
+  FillTextSlots(message, sizeof message, Say(text), texts, 1);
   ShowMessage(message, MB_ICONERROR);
 }
 
@@ -235,6 +246,13 @@ int Uninstall(bool quiet) {
   LoadProductLanguage(places.program);
   if (!quiet && !Confirmed()) return kDeclined;
 
+  // Held until this process ends, and then by the removal copy; the log is read through it.
+  int firstMissing = 0;
+  if (found && (!HoldTrustedChain(places.folder, kFolderInstalled, &places.chain, &firstMissing) ||
+                firstMissing <= LastComponentIndex(places.folder))) {
+    if (!quiet) ShowNothingChanged(kUntrustedText, places.folder);
+    return kNoLog;
+  }
   int length = 0;
   char* log = found ? ReadWholeFile(places.log, &length) : nullptr;
   UninstallPlan plan = {};
@@ -242,7 +260,7 @@ int Uninstall(bool quiet) {
   std::free(log);
   if (!planned || plan.taken == 0) {
     FreeUninstallPlan(&plan);
-    if (!quiet) ShowNoLog(places.log);
+    if (!quiet) ShowNothingChanged(kNoLogText, places.log);
     return kNoLog;
   }
 
@@ -251,7 +269,8 @@ int Uninstall(bool quiet) {
   const bool keepSelf = CarryOutPlan(plan, &left);
   // An installation into a drive's root listed the root; it is never removed.
   const bool listsFolder = plan.listsInstallFolder && !IsDriveRoot(places.normalFolder);
-  const bool copyStarted = !keepSelf && StartRemovalCopy(places.program, places.temp, listsFolder);
+  const bool copyStarted =
+      !keepSelf && StartRemovalCopy(places.program, places.temp, &places.chain, listsFolder);
   if (!keepSelf && !copyStarted) {
     AddReportItem(&left, places.program);
     AddReportItem(&left, places.log);

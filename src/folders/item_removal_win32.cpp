@@ -2,6 +2,8 @@
 // Win32 file system.
 #include "folders/item_removal_win32.h"
 
+#include "folders/place_win32.h"
+
 namespace {
 
 typedef BOOL(WINAPI* SetFileInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
@@ -9,8 +11,7 @@ typedef BOOL(WINAPI* SetFileInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLA
 // Bound at run time, for Windows before Vista lacks it: there nothing is removed, and every item
 // is named as left.
 bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
-  const auto set = reinterpret_cast<SetFileInformationFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+  const auto set = KernelFunction<SetFileInformationFunction>("SetFileInformationByHandle");
   return set && set(file, kind, info, size);
 }
 
@@ -23,9 +24,14 @@ bool ClearReadOnly(HANDLE file, DWORD attributes) {
   return SetFileInformation(file, FileBasicInfo, &basic, sizeof basic);
 }
 
-bool MarkForDeletion(HANDLE file) {
+// Asked again through the same handle, never by the path: what is deleted is what was checked.
+bool MarkForDeletion(HANDLE file, int attempts) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
-  return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+  while (!SetFileInformation(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+    if (--attempts <= 0) return false;
+    Sleep(100);
+  }
+  return true;
 }
 
 // The open item is what the rule asks for, and no link: by its handle, and by its path as well,
@@ -41,18 +47,6 @@ bool IsPlainItem(const BY_HANDLE_FILE_INFORMATION& info, const char* path, bool 
 }
 
 }  // namespace
-
-FileIdentity IdentityOfPath(const char* path) {
-  FileIdentity identity = {};
-  const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return identity;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(file, &info)) identity = IdentityOf(info);
-  CloseHandle(file);
-  return identity;
-}
 
 // Opened without sharing write or delete access, so that nobody can change, rename or replace
 // the item between the checks and its removal; the reparse-point flag opens a link as itself.
@@ -71,7 +65,7 @@ Removal RemoveItem(const char* path, const ItemRule& rule) {
   // other name's too.
   if (removed && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
     removed = info.nNumberOfLinks == 1 && ClearReadOnly(item, info.dwFileAttributes);
-  removed = removed && MarkForDeletion(item);
+  removed = removed && MarkForDeletion(item, rule.attempts);
   CloseHandle(item);
   return removed ? kRemoved : kLeft;
 }

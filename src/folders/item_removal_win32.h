@@ -8,28 +8,7 @@
 
 #include <windows.h>
 
-// A file or folder as itself, whatever path leads to it.
-struct FileIdentity {
-  DWORD volume, high, low;
-};
-
-// The identity of an open item, from what GetFileInformationByHandle told of it.
-inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-
-// The identity of what `path` leads to, links followed; all zero (see IsKnownIdentity) when it
-// cannot be opened.
-FileIdentity IdentityOfPath(const char* path);
-
-// False for the all-zero identity of what could not be opened.
-inline bool IsKnownIdentity(const FileIdentity& identity) {
-  return (identity.volume | identity.high | identity.low) != 0;
-}
-
-inline bool IsSameIdentity(const FileIdentity& a, const FileIdentity& b) {
-  return a.volume == b.volume && a.high == b.high && a.low == b.low;
-}
+#include "folders/place_win32.h"  // file identity
 
 // True for the errors that say the item, or a folder on its way, is not there.
 inline bool IsGone(DWORD error) {
@@ -42,11 +21,14 @@ enum Removal { kRemoved, kWasGone, kLeft, kOthers };
 
 // What an item must be for RemoveItem to remove it: a plain folder (`folder`) or a plain file,
 // no link of either kind; and, when `isWanted` is set, what it answers for the open item, asked
-// once the item is known to be plain. `context` is passed to it as it is.
+// once the item is known to be plain. `context` is passed to it as it is. `attempts` (0 is one)
+// is how often the deletion is asked through the one open handle, a tenth of a second apart: for
+// the file of a program that has just ended, which the system may keep mapped a moment longer.
 struct ItemRule {
   bool folder;
   bool (*isWanted)(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info, const void* context);
   const void* context;
+  int attempts;
 };
 
 // Removes `path` through a handle of its own when it is what `rule` asks for. A folder goes

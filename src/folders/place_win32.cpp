@@ -111,3 +111,15 @@ bool ReadHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* links) {
 FARPROC KernelProcedure(const char* name) {
   return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }
+
+FileIdentity IdentityOfPath(const char* path) {
+  FileIdentity identity = {};
+  const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(file, &info)) identity = IdentityOf(info);
+  CloseHandle(file);
+  return identity;
+}

@@ -8,8 +8,8 @@
 // item is made or removed. A folder that cannot be opened or checked fails the hold: nothing is
 // to be done there.
 //
-// The install folder itself is no place to check: an administrator may have made it a link on
-// purpose. Its path is judged as it stands; the folders below it are held.
+// The install folder itself, which an administrator may have made a link on purpose, is held
+// with its trusted chain (trust_win32.h); the folders below it are held here.
 #pragma once
 
 #include <windows.h>
@@ -55,4 +55,27 @@ FARPROC KernelProcedure(const char* name);
 template <typename Function>
 Function KernelFunction(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(KernelProcedure(name)));
+}
+
+// A file or folder as itself, whatever path leads to it.
+struct FileIdentity {
+  DWORD volume, high, low;
+};
+
+// The identity of an open item, from what GetFileInformationByHandle told of it.
+inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// The identity of what `path` leads to, links followed; all zero (see IsKnownIdentity) when it
+// cannot be opened.
+FileIdentity IdentityOfPath(const char* path);
+
+// False for the all-zero identity of what could not be opened.
+inline bool IsKnownIdentity(const FileIdentity& identity) {
+  return (identity.volume | identity.high | identity.low) != 0;
+}
+
+inline bool IsSameIdentity(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.high == b.high && a.low == b.low;
 }

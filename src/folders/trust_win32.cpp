@@ -6,22 +6,22 @@
 
 #include <cstring>
 
-#include "folders/item_removal_win32.h"
 #include "folders/path_text.h"
 
 namespace {
 
-// The accounts besides the program's own that may change what they like: SYSTEM, the
-// Administrators and TrustedInstaller, as binary SIDs.
-struct KnownSid {
-  BYTE revision, count, authority[6];
-  DWORD parts[6];
+// The accounts besides the program's own that may change what they like, as binary SIDs one
+// after the other (revision, count of parts, authority, the parts): SYSTEM, the Administrators,
+// TrustedInstaller.
+// clang-format off
+const BYTE kTrustedSids[] = {
+    1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0,                 // S-1-5-18
+    1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0,  // S-1-5-32-544
+    // S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464
+    1, 6, 0, 0, 0, 0, 0, 5, 80, 0, 0, 0,
+    0xb5, 0x89, 0xfb, 0x38, 0x19, 0x84, 0xc2, 0xcb, 0x5c, 0x6c, 0x23, 0x6d, 0x57, 0x00, 0x77, 0x6e, 0xc0, 0x02, 0x64, 0x87,
 };
-const KnownSid kTrustedSids[] = {
-    {1, 1, {0, 0, 0, 0, 0, 5}, {18}},
-    {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}},
-    {1, 6, {0, 0, 0, 0, 0, 5}, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}},
-};
+// clang-format on
 
 // A link leads to a folder, which may hold a link in turn: a few levels are followed, a loop is
 // not.
@@ -33,8 +33,9 @@ union {
 } programAccount;
 
 bool IsTrustedAccount(PSID sid) {
-  for (const KnownSid& known : kTrustedSids)
-    if (EqualSid(const_cast<KnownSid*>(&known), sid)) return true;
+  for (const BYTE* known = kTrustedSids; known < kTrustedSids + sizeof kTrustedSids;
+       known += 8 + 4 * known[1])
+    if (EqualSid(PSID(known), sid)) return true;
   const PSID self = ProgramAccount();
   return self && EqualSid(self, sid);
 }
@@ -99,9 +100,6 @@ bool GetFolderTarget(HANDLE folder, char* target) {
          BoundedCopy(target, path + 4, kPathBufferSize) < size_t(kPathBufferSize);
 }
 
-bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
-                 int depth);
-
 bool IsLinkAttributes(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -113,7 +111,7 @@ bool FollowLink(const char* path, FolderRole role, HeldFolders* held, int depth)
   char target[kPathBufferSize];
   int missing = 0;
   return AddHeld(followed, held) && depth < kMaxLinkDepth && GetFolderTarget(followed, target) &&
-         HoldChainAt(target, role, held, &missing, depth + 1) &&
+         HoldTrustedChain(target, role, held, &missing, depth + 1) &&
          missing > LastComponentIndex(target);
 }
 
@@ -132,31 +130,6 @@ bool HoldOne(const char* path, FolderRole role, bool isRoot, HeldFolders* held, 
   // maps as a link.
   if (!isRoot && (IsLinkAttributes(attributes) || IsLinkAttributes(GetFileAttributesA(path))))
     return FollowLink(path, role, held, depth);
-  return true;
-}
-
-bool HoldChainAt(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
-                 int depth) {
-  const int last = LastComponentIndex(folder);
-  char prefix[kPathBufferSize];
-  // A path without a root ("X:" alone names the current folder of that drive) names no place
-  // to hold: nothing of it is there, and making it fails.
-  *firstMissing = 0;
-  if (last < 0 || std::strlen(folder) >= size_t(kPathBufferSize)) return true;
-  PathPrefix(folder, 0, prefix);
-  if (prefix[std::strlen(prefix) - 1] != '\\') return true;
-  for (int k = 0; k <= last; ++k) {
-    PathPrefix(folder, k, prefix);
-    // What is not there, or not a folder, or cannot even be asked about, holds nothing to trust:
-    // making the folder there fails, and that is the caller's to say.
-    const DWORD attributes = GetFileAttributesA(prefix);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      *firstMissing = k;
-      return true;
-    }
-    if (!HoldOne(prefix, k == last ? lastRole : kFolderOnTheWay, k == 0, held, depth)) return false;
-  }
-  *firstMissing = last + 1;
   return true;
 }
 
@@ -206,9 +179,29 @@ bool IsTrustedHandle(HANDLE handle, DWORD forbidden) {
   return trusted;
 }
 
-bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
-                      int* firstMissing) {
-  return HoldChainAt(folder, lastRole, held, firstMissing, 0);
+bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
+                      int depth) {
+  const int last = LastComponentIndex(folder);
+  char prefix[kPathBufferSize];
+  // A path without a root ("X:" alone names the current folder of that drive) names no place
+  // to hold: nothing of it is there, and making it fails.
+  *firstMissing = 0;
+  if (last < 0 || std::strlen(folder) >= size_t(kPathBufferSize)) return true;
+  PathPrefix(folder, 0, prefix);
+  if (prefix[std::strlen(prefix) - 1] != '\\') return true;
+  for (int k = 0; k <= last; ++k) {
+    PathPrefix(folder, k, prefix);
+    // What is not there, or not a folder, or cannot even be asked about, holds nothing to trust:
+    // making the folder there fails, and that is the caller's to say.
+    const DWORD attributes = GetFileAttributesA(prefix);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      *firstMissing = k;
+      return true;
+    }
+    if (!HoldOne(prefix, k == last ? lastRole : kFolderOnTheWay, k == 0, held, depth)) return false;
+  }
+  *firstMissing = last + 1;
+  return true;
 }
 
 bool HoldTrustedFolder(const char* path, FolderRole role, HeldFolders* held) {

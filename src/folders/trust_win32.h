@@ -46,8 +46,9 @@ bool IsTrustedHandle(HANDLE handle, DWORD forbidden);
 // `folder`, LastComponentIndex + 1 when all exist) goes to `firstMissing`; a path without a root
 // or too long to walk has nothing there (0). False when a folder that exists cannot be opened or
 // is not trusted: the folders held so far stay in `held` for the caller to release.
-bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held,
-                      int* firstMissing);
+// `linkDepth` counts the links followed to get here; callers leave it out.
+bool HoldTrustedChain(const char* folder, FolderRole lastRole, HeldFolders* held, int* firstMissing,
+                      int linkDepth = 0);
 
 // Opens the existing folder `path`, no drive root, as itself, checks that it is trusted for
 // `role` and holds it as HoldTrustedChain does, following a trusted link. For a folder the

@@ -69,7 +69,7 @@ enum StepKind {
 
 // Where a file or folder step's item lies, which says how it is checked when it is carried out.
 enum StepPlace {
-  kInInstallFolder,   // below the install folder, which is judged by its path and not held
+  kInInstallFolder,   // below the install folder, which the uninstaller holds with its chain
   kInShortcutFolder,  // a shortcut in a shortcut folder; for kRemoveFolder, that folder itself
   kOnDesktop,         // the desktop shortcut
 };

@@ -50,7 +50,7 @@ bool ReadFinishParts(const char* p, UninstallOptions* options) {
   p = SkipSpaces(p);
   if (!ReadNumber(&p, &handle) || handle == 0 || *p != ' ') return false;
   p = SkipSpaces(p);
-  if (!ReadNumber(&p, &folder) || folder > 1 || *p != ' ') return false;
+  if (!ReadNumber(&p, &folder) || *p != ' ') return false;
   p = SkipSpaces(p);
   if (*p != '"') return false;
   const char* closing = std::strchr(p + 1, '"');
@@ -60,7 +60,7 @@ bool ReadFinishParts(const char* p, UninstallOptions* options) {
   std::memcpy(options->original, p + 1, length);
   options->original[length] = '\0';
   options->waitHandle = handle;
-  options->removeFolder = folder == 1;
+  options->folderHandle = folder;
   return true;
 }
 
@@ -69,7 +69,7 @@ bool ReadFinishParts(const char* p, UninstallOptions* options) {
 void ReadUninstallOptions(const char* arguments, UninstallOptions* options) {
   options->mode = kAskFirst;
   options->waitHandle = 0;
-  options->removeFolder = false;
+  options->folderHandle = 0;
   options->original[0] = '\0';
   const char* p = SkipSpaces(arguments);
   if (IsOption(p, kQuietOption)) {
@@ -81,10 +81,10 @@ void ReadUninstallOptions(const char* arguments, UninstallOptions* options) {
 }
 
 bool FormatFinishCommand(char* out, size_t size, const char* copyPath, uintptr_t waitHandle,
-                         bool removeFolder, const char* original) {
-  char handle[24];
+                         uintptr_t folderHandle, const char* original) {
+  char handle[24], folder[24];
   const char* const texts[] = {copyPath, kFinishOption, DecimalText(handle, waitHandle),
-                               removeFolder ? "1" : "0", original};
+                               DecimalText(folder, folderHandle), original};
   return FillTextSlots(out, size, "\"%s\" %s %s %s \"%s\"", texts, 5) < size;
 }
 

@@ -4,9 +4,9 @@
 // answers the confirmation with yes and shows no message; tests and scripts use it. "/finish"
 // is only for the temporary copy that removes the uninstaller itself (removal_copy_win32.h):
 //   "COPY" /finish HANDLE FOLDER "ORIGINAL"
-// HANDLE is the decimal value of an inherited handle of the original process, FOLDER is 1 when
-// the install folder is to be removed (when empty) and 0 when not, ORIGINAL is the path of the
-// original uninstall.exe.
+// HANDLE is the decimal value of an inherited handle of the original process, FOLDER that of
+// the inherited handle of the held install folder when the folder is to be removed (when
+// empty) and 0 when not, ORIGINAL is the path of the original uninstall.exe.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@ struct UninstallOptions {
   UninstallMode mode;
   // kFinish only.
   uintptr_t waitHandle;
-  bool removeFolder;
+  uintptr_t folderHandle;  // 0: the install folder stays
   char original[kPathBufferSize];
 };
 
@@ -35,7 +35,7 @@ void ReadUninstallOptions(const char* arguments, UninstallOptions* options);
 // The whole command line of the copy, its own path first, in quotes; false when it would not fit
 // `size` bytes.
 bool FormatFinishCommand(char* out, size_t size, const char* copyPath, uintptr_t waitHandle,
-                         bool removeFolder, const char* original);
+                         uintptr_t folderHandle, const char* original);
 
 // `value` in decimal into `out`, which holds at least 21 bytes; returns `out`.
 char* DecimalText(char* out, uintptr_t value);

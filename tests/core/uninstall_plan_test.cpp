@@ -542,7 +542,7 @@ TEST(UninstallOptions, CommandLines) {
       {"/?", kAskFirst},
       {"/finish", kBadFinish},
       {"/finish 0 1 \"C:\\Q\\uninstall.exe\"", kBadFinish},
-      {"/finish 12 2 \"C:\\Q\\uninstall.exe\"", kBadFinish},
+      {"/finish 12 x \"C:\\Q\\uninstall.exe\"", kBadFinish},
       {"/finish 12 1 C:\\Q\\uninstall.exe", kBadFinish},
       {"/finish 12 1 \"C:\\Q\\uninstall.exe", kBadFinish},
       {"/finish 12 1 \"\"", kBadFinish},
@@ -563,16 +563,16 @@ TEST(UninstallOptions, TheCopysCommandReadsBack) {
   const char* copy = "C:\\Users\\me\\Local Settings\\Temp\\qxuninstall4242.exe";
   for (const uintptr_t handle : {uintptr_t(1), uintptr_t(0x1F4), UINTPTR_MAX}) {
     ASSERT_TRUE(
-        FormatFinishCommand(command, sizeof command, copy, handle, handle == 1, original.c_str()));
+        FormatFinishCommand(command, sizeof command, copy, handle, handle - 1, original.c_str()));
     const char* arguments = SkipProgramName(command);
     UninstallOptions options;
     ReadUninstallOptions(arguments, &options);
     EXPECT_EQ(options.mode, kFinish) << command;
     EXPECT_EQ(options.waitHandle, handle);
-    EXPECT_EQ(options.removeFolder, handle == 1);
+    EXPECT_EQ(options.folderHandle, handle - 1);
     EXPECT_EQ(original, options.original);
   }
-  EXPECT_FALSE(FormatFinishCommand(command, 40, copy, 1, true, original.c_str()));
+  EXPECT_FALSE(FormatFinishCommand(command, 40, copy, 1, 2, original.c_str()));
 }
 
 TEST(UninstallReport, ListEndsInACutMarkWhenFull) {

@@ -1,6 +1,7 @@
 // The uninstaller after a real installation whose log was then damaged or edited, and with a
 // file of the product held open: it touches nothing outside the product's places, undoes the
 // rest, and its exit code says what it passed over or left.
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "uninstall/system_state.h"
@@ -22,6 +23,7 @@ class UninstallDamagedLog : public UninstallGroup {
     // A link is removed as itself, before anything is removed through it.
     for (size_t i = 0; i < hostLinks_.size(); ++i)
       RemoveLink(i);
+    if (!desktop_.empty()) MoveOnHost(desktop_ + L".qxsaved", desktop_);
     for (const std::wstring& path : ownPaths_)
       RemoveTree(path);
     SHDeleteKeyW(HKEY_CURRENT_USER, kForeignKey);
@@ -73,6 +75,12 @@ class UninstallDamagedLog : public UninstallGroup {
              << "no link at " << Narrow(path) << " that Wine shows as a reparse point";
     return ::testing::AssertionSuccess();
   }
+  // Renames `from` to `to` on the host, where no process of Wine's keeps it (Wine's desktop
+  // window keeps the desktop folder open).
+  static bool MoveOnHost(const std::wstring& from, const std::wstring& to) {
+    return StartHostCommand("Z:\\bin\\mv", {UnixPath(from), UnixPath(to)}) &&
+           wizard::WaitUntil([&] { return IsThere(to) && !IsThere(from); });
+  }
   // Removes the link that LinkFolder made as link `i`, as itself.
   bool RemoveLink(size_t i) {
     const std::wstring& path = linkPaths_[i];
@@ -83,6 +91,7 @@ class UninstallDamagedLog : public UninstallGroup {
   }
 
   std::vector<std::wstring> ownPaths_;
+  std::wstring desktop_;  // the desktop, moved aside for a link in its place
   std::vector<std::wstring> linkPaths_;
   std::vector<std::string> hostLinks_;
 };
@@ -152,8 +161,9 @@ TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedFolder) {
   ExpectUndoneTo(before, kRemovedAll);
 }
 
-// The start-menu shortcut folder replaced by a link to a folder of the user's that holds the
-// product's own shortcuts: nothing is removed through the link, and each shortcut is named.
+// The start-menu shortcut folder replaced by a link to a folder of another account's (chown
+// nobody on the host) that holds the product's own shortcuts: nothing is removed through the
+// link, and each shortcut is named.
 TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedShortcutFolder) {
   const std::wstring victim = OwnFolder(L"C:\\qx-victim");
   const SystemState before = TakeSystemState();
@@ -162,6 +172,7 @@ TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedShortcutFolder) {
   const std::wstring kept = victim + L"\\Help.lnk";
   ASSERT_TRUE(CopyFileW(help.c_str(), kept.c_str(), TRUE));
   ownPaths_.push_back(kept);
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chown", "nobody", victim));
   ASSERT_TRUE(LinkFolder(installation_.shortcutFolder, victim));
   {
     UninstallerRun run;
@@ -175,6 +186,43 @@ TEST_F(UninstallDamagedLog, NothingIsRemovedThroughALinkedShortcutFolder) {
   EXPECT_TRUE(IsThere(kept)) << "a shortcut of the product's, but behind a link";
   ASSERT_TRUE(RemoveLink(0));
   ExpectUndoneTo(Joined(before, ItemsAt({kept})), kRemovedAll);
+}
+
+// The desktop a link into a folder that only this user may change, as Wine's default prefix
+// makes it: the installation puts its shortcut there, and uninstalling removes it.
+TEST_F(UninstallDamagedLog, TheShortcutOnADesktopLinkedIntoATrustedFolderGoes) {
+  const std::wstring target = OwnFolder(L"C:\\qx-desktop");
+  desktop_ = wizard::Widen(wizard::SpecialFolder(CSIDL_DESKTOPDIRECTORY));
+  ASSERT_TRUE(MoveOnHost(desktop_, desktop_ + L".qxsaved"));
+  ASSERT_TRUE(LinkFolder(desktop_, target));
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring shortcut = target + installation_.desktopLink.substr(desktop_.size());
+  ASSERT_TRUE(IsThere(shortcut));
+  ExpectUndoneTo(before, kRemovedAll);  // the shortcut too
+}
+
+// An installation into a folder of the user's that everyone was then let change (chmod 777 on
+// the host): nothing is removed, and the message says why. Once the folder is the user's alone
+// again, everything goes.
+TEST_F(UninstallDamagedLog, NothingIsRemovedBelowAFolderOthersMayChange) {
+  const std::wstring above = OwnFolder(L"C:\\qx-above");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install(false, L"qx-above", L"Quintaxel"));
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chmod", "777", above));
+  const SystemState installed = TakeSystemState();
+  {
+    UninstallerRun run;
+    ASSERT_TRUE(run.Start(UninstallString()));
+    ExpectBox(run.AnswerBox(IDYES), ProductText(0, "un_confirm"), {IDYES, IDNO});
+    ExpectBox(run.AnswerBox(IDOK),
+              wizard::FillSlots(ProductText(0, "un_untrusted"), {installation_.folder}), {IDOK});
+    EXPECT_EQ(run.WaitForExit(), kNoLog);
+    EXPECT_TRUE(run.LeftNoCopy());
+  }
+  EXPECT_EQ(Differences(installed, TakeSystemState()), "");
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chmod", "755", above));
+  ExpectUndoneTo(before, kRemovedAll);
 }
 
 // Shortcut-folder lines added to the log, naming an empty folder of the user's and one that
@@ -241,6 +289,17 @@ TEST_F(UninstallDamagedLog, EmptyLogChangesNothing) {
 
   SetLog(log);
   ExpectUndoneTo(before, kRemovedAll);
+}
+
+// A log over 16 MiB is a damaged one, though all it has past the real lines is line ends.
+TEST_F(UninstallDamagedLog, LogOver16MiBChangesNothing) {
+  ASSERT_TRUE(Install());
+  SetLog(Log() + std::string(16 << 20, '\n'));
+  const SystemState installed = TakeSystemState();
+  UninstallerRun run;
+  EXPECT_EQ(UninstallQuietly(&run), kNoLog);
+  EXPECT_TRUE(run.LeftNoCopy());
+  EXPECT_EQ(Differences(installed, TakeSystemState()), "");
 }
 
 // A file held open with no sharing is left and reported, and the uninstaller stays to be run

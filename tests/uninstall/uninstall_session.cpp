@@ -393,6 +393,24 @@ std::string UnixPath(const std::wstring& path) {
   return result;
 }
 
+::testing::AssertionResult ChangeOnHost(const char* program, const std::string& argument,
+                                        const std::wstring& path) {
+  const auto security = [&] {  // the owner and DACL as Wine shows them
+    char buffer[4096];
+    DWORD size = 0;
+    return GetFileSecurityW(path.c_str(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            buffer, sizeof buffer, &size)
+               ? std::string(buffer, GetSecurityDescriptorLength(buffer))
+               : std::string();
+  };
+  const std::string before = security();
+  if (before.empty() || !StartHostCommand(program, {argument, UnixPath(path)}) ||
+      !WaitUntil([&] { return security() != before; }))
+    return ::testing::AssertionFailure()
+           << program << " " << argument << " did not change " << Narrow(path);
+  return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult UninstallGroup::Install(bool russian, const wchar_t* picked,
                                                    const wchar_t* leaf,
                                                    const wchar_t* shortcutLeaf) {

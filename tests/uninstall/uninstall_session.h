@@ -41,6 +41,10 @@ bool IsThere(const std::wstring& path);
 bool StartHostCommand(const char* program, const std::vector<std::string>& arguments);
 // The Unix path of a Windows path: the opposite of wizard::HostPath.
 std::string UnixPath(const std::wstring& path);
+// Runs the host program `program` (Z:\\bin\\chmod, Z:\\bin\\chown) with `argument` on the Unix
+// path of `path`, and waits until the owner or DACL that Wine shows for `path` has changed.
+::testing::AssertionResult ChangeOnHost(const char* program, const std::string& argument,
+                                        const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 using wizard::RemoveTree;
 
