@@ -52,6 +52,22 @@ bool DeleteRegistryName(RegistryRoot root, const char* path, int lastAt) {
   return RemoveEmptyKey(root, path);
 }
 
+// An Internet shortcut outside the install folder: a .url is the product's by its address
+// alone, which another installation's has too.
+bool IsInternetShortcutStep(const UninstallStep& step) {
+  const size_t length = std::strlen(step.path);
+  return step.kind == kDeleteFile && step.place != kInInstallFolder && length > 4 &&
+         IsSamePath(step.path + length - 4, ".url");
+}
+
+// The shortcut folders that this run removed a shell link of the product's from: a link points
+// at this installation's own file.
+bool RemovedALinkFrom(const char* folder) {
+  for (int i = 0; i < places.emptiedCount; ++i)
+    if (IsSamePath(places.emptied[i], folder)) return true;
+  return false;
+}
+
 // The rules of RemoveItem below get the step as their context.
 
 // A shortcut in a shortcut folder or on the desktop is the product's when it points at this
@@ -64,6 +80,10 @@ bool IsProductShortcutItem(HANDLE item, const BY_HANDLE_FILE_INFORMATION& info,
   const bool read = ReadShortcutTarget(item, info, name, target, sizeof target);
   const ProductNames& names = kProductNames;
   const bool desktop = step.place == kOnDesktop;
+  // A .url goes only with a link of this installation from the same folder.
+  char folder[kPathBufferSize];
+  PathPrefix(step.path, LastComponentIndex(step.path) - 1, folder);
+  if (IsInternetShortcutStep(step) && !RemovedALinkFrom(folder)) return false;
   return read && IsProductShortcut(desktop ? names.desktopShortcuts : names.shortcuts,
                                    desktop ? names.desktopShortcutCount : names.shortcutCount, name,
                                    target, places.normalFolder);
@@ -78,9 +98,7 @@ bool IsEmptiedShortcutFolder(HANDLE, const BY_HANDLE_FILE_INFORMATION& info, con
   const FileIdentity identity = IdentityOf(info);
   for (const FileIdentity& kept : places.keptIdentity)
     if (IsKnownIdentity(kept) && IsSameIdentity(identity, kept)) return false;
-  for (int i = 0; i < places.emptiedCount; ++i)
-    if (IsSamePath(places.emptied[i], step.path)) return true;
-  return false;
+  return RemovedALinkFrom(step.path);
 }
 
 void NoteEmptiedFolder(const UninstallStep& step) {
@@ -137,7 +155,8 @@ bool CarryOut(const UninstallStep& step) {
     case kDeleteFile:
     case kRemoveFolder: {
       const Removal removal = CarryOutInPlace(step);
-      if (removal == kRemoved && step.kind == kDeleteFile && step.place == kInShortcutFolder)
+      if (removal == kRemoved && step.kind == kDeleteFile && step.place == kInShortcutFolder &&
+          !IsInternetShortcutStep(step))
         NoteEmptiedFolder(step);
       return removal != kLeft;  // what is not the product's is not left by this run
     }
@@ -171,19 +190,24 @@ bool IsUninstallEntryStep(const UninstallStep& step) {
 // registered, the registry is its: no registry step is carried out.
 bool CarryOutSteps(const UninstallPlan& plan, bool entry, ReportList* left) {
   bool itemLeft = false;
-  for (int i = 0; i < plan.count; ++i) {
-    const UninstallStep& step = plan.steps[i];
-    if (IsUninstallEntryStep(step) != entry) continue;
-    if (places.otherRegistered &&
-        (step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey))
-      continue;
-    if (CarryOut(step)) continue;
-    if (step.kind == kDeleteFile || step.kind == kDeleteRegistryName) itemLeft = true;
-    if (!step.reported) continue;
-    char text[kPathBufferSize];
-    StepText(step, text);
-    AddReportItem(left, text);
-  }
+  // The plan's order, but the Internet shortcuts after every shell link, for a .url goes only
+  // with one, and the shortcut folders after those.
+  for (int pass = 0; pass < 3; ++pass)
+    for (int i = 0; i < plan.count; ++i) {
+      const UninstallStep& step = plan.steps[i];
+      const bool shortcutFolder = step.kind == kRemoveFolder && step.place == kInShortcutFolder;
+      if ((shortcutFolder ? 2 : IsInternetShortcutStep(step) ? 1 : 0) != pass) continue;
+      if (IsUninstallEntryStep(step) != entry) continue;
+      if (places.otherRegistered &&
+          (step.kind == kDeleteRegistryName || step.kind == kRemoveRegistryKey))
+        continue;
+      if (CarryOut(step)) continue;
+      if (step.kind == kDeleteFile || step.kind == kDeleteRegistryName) itemLeft = true;
+      if (!step.reported) continue;
+      char text[kPathBufferSize];
+      StepText(step, text);
+      AddReportItem(left, text);
+    }
   return itemLeft;
 }
 

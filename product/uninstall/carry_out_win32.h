@@ -5,8 +5,9 @@
 // through a folder that cannot be held nothing goes. A read-only file with more than one name
 // keeps its flag and is left, since clearing it would clear it for the other name too. A
 // shortcut goes only when it points at this installation's file or address of its name
-// (shortcut_target_win32.h), and a shortcut folder only when this run removed one of the
-// product's shortcuts from it, it is then empty, and it is none of the user's special folders
+// (shortcut_target_win32.h), an Internet shortcut (whose address another installation's has too)
+// only when this run removed a shell link of the product's from the same folder, and a shortcut
+// folder only when this run removed one of the product's shell links from it, it is then empty, and it is none of the user's special folders
 // (by identity, however it is spelled). Registry values are deleted, and keys removed only when
 // empty.
 #pragma once

@@ -239,6 +239,21 @@ TEST_F(UninstallDamagedLog, ShortcutFoldersAndShortcutsOfTheUsersStay) {
   ExpectUndoneTo(before, kRemovedAll);
 }
 
+// Another installation's shortcut folder with its Home page.url, which has the product's name
+// and address: no shell link of this installation goes from there, so the .url is not its.
+TEST_F(UninstallDamagedLog, AnInternetShortcutGoesOnlyWithALinkOfThisInstallation) {
+  const std::wstring other = OwnFolder(L"C:\\qx-other-installation");
+  const std::wstring homePage = other + L"\\Home page.url";
+  ownPaths_.push_back(homePage);
+  WriteWholeFile(homePage, "[InternetShortcut]\r\nURL=http://www.quintaxel.example/");
+  const SystemState before = TakeSystemState();
+  ASSERT_TRUE(Install());
+  const std::wstring registry =
+      std::wstring(L"[HKEY_CURRENT_USER\\Software\\Vorlen Software\\Quintaxel\\language]\r\n");
+  AppendToLog(registry + other + L"\\\r\n" + homePage + L"\r\n");
+  ExpectUndoneTo(before, kRemovedAll);
+}
+
 // A read-only file of the product's given a second name in a folder of the user's (a hard
 // link): the flag is the file's, so it stays for both names, and the file is left.
 TEST_F(UninstallDamagedLog, ReadOnlyFileWithASecondNameKeepsItsFlag) {
