@@ -19,6 +19,9 @@
 //      and the log stay too, so that it can be run again to finish the job
 //   4  everything it acted on was removed, but some lines of the log were passed over: they name
 //      places outside the product's, are too long, or the last line was cut
+//   5  its own installation's files were removed, but another installation is registered (the
+//      uninstall entry names another uninstall.exe): that one's entry, settings and shortcut
+//      folder stay, and so Quintaxel is not removed from the computer
 //
 // Before anything is removed, the install folder and every folder above it, from the drive's
 // root, are held (folders/trust_win32.h): nothing in the chain can then be renamed or replaced
@@ -62,7 +65,14 @@
 
 namespace {
 
-enum ExitCode { kRemovedAll = 0, kDeclined = 1, kNoLog = 2, kSomeLeft = 3, kLinesPassedOver = 4 };
+enum ExitCode {
+  kRemovedAll = 0,
+  kDeclined = 1,
+  kNoLog = 2,
+  kSomeLeft = 3,
+  kLinesPassedOver = 4,
+  kOtherRegistered = 5
+};
 
 // The texts of quintaxel.lng, with the English ones for a missing file or key: a confirmation
 // without words would be worse than one in the wrong language.
@@ -84,13 +94,15 @@ constexpr Text kOtherRegisteredText = {
     "un_other_registered",
     "Another installation of Quintaxel is registered on this computer, so its entry in the list "
     "of installed programs, its settings and its shortcut folder were left in place."};
+constexpr Text kOwnRemovedText = {"un_own_removed", "The files of Quintaxel in %s were removed."};
 constexpr Text kNoLogText = {
     "un_no_log",
     "The install log %s could not be read or names nothing to remove, so nothing was removed."};
+// The fallback keeps only the first sentence of quintaxel.lng's text: every byte of these is
+// in every download.
 constexpr Text kUntrustedText = {
     "un_untrusted",
-    "Other users may change the folder %s or one above it, so nothing was removed. Once only "
-    "administrators may change them, run the uninstaller again."};
+    "Other users may change the folder %s or one above it, so nothing was removed."};
 
 // The special folders that are never removed, though a shortcut folder line may name one: the
 // shortcut folder is logged whether or not the installation made it.
@@ -223,8 +235,12 @@ void ShowReport(const ReportList& left, bool passedOver, bool otherRegistered) {
   // probing of the stack's guard page.
   static char summary[kReportListSize + 1024], message[kReportListSize + 3072];
   const char* const list[] = {left.text};
+  const char* const folder[] = {places.folder};
+  // "Removed from this computer" only when no other installation stays registered.
   if (left.count)
     FillTextSlots(summary, sizeof summary, Say(kLeftText), list, 1);
+  else if (otherRegistered)
+    FillTextSlots(summary, sizeof summary, Say(kOwnRemovedText), folder, 1);
   else
     BoundedCopy(summary, Say(kDoneText), sizeof summary);
   const char* const texts[] = {
@@ -283,7 +299,8 @@ int Uninstall(bool quiet) {
   const bool passedOver = plan.passedOver > 0;
   FreeUninstallPlan(&plan);
   if (!quiet) ShowReport(left, passedOver, places.otherRegistered);
-  return left.count ? kSomeLeft : passedOver ? kLinesPassedOver : kRemovedAll;
+  if (left.count) return kSomeLeft;
+  return places.otherRegistered ? kOtherRegistered : passedOver ? kLinesPassedOver : kRemovedAll;
 }
 
 }  // namespace

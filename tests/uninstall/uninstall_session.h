@@ -16,7 +16,14 @@ constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaxel";
 constexpr wchar_t kMakerKey[] = L"Software\\Vorlen Software";
 
-enum UninstallExit { kRemovedAll = 0, kDeclined = 1, kNoLog = 2, kSomeLeft = 3, kPassedOver = 4 };
+enum UninstallExit {
+  kRemovedAll = 0,
+  kDeclined = 1,
+  kNoLog = 2,
+  kSomeLeft = 3,
+  kPassedOver = 4,
+  kOtherRegistered = 5
+};
 
 // Where an installation put things.
 struct Installation {
