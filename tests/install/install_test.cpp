@@ -201,8 +201,8 @@ TEST_F(ShippedInstall, AFailedThirdRunKeepsTheEntryOfTheInstallationBefore) {
                             "\"" + Folder() + "\\uninstall.exe\""));
 }
 
-// ---- An existing folder that already holds a read-only copy of a payload file and one of
-// the payload's folders; no shortcuts.
+// ---- An existing folder of an earlier installation: its log lists the one payload file it
+// still holds, read-only, and it holds one of the payload's folders; no shortcuts.
 
 class ReadOnlyTarget : public InstallGroup {
  protected:
@@ -211,6 +211,7 @@ class ReadOnlyTarget : public InstallGroup {
     CreateDirectoryA(Folder().c_str(), nullptr);
     CreateDirectoryA((Folder() + "\\help").c_str(), nullptr);
     WriteBytes(LockedFile(), kUserText);
+    WriteBytes(Folder() + "\\install.log", EarlierLog());
     SetFileAttributesA(LockedFile().c_str(), FILE_ATTRIBUTE_READONLY);
     // Wine run as root (as here) writes over a read-only file all the same: the file is also
     // held open without sharing, as a running program holds it.
@@ -230,9 +231,10 @@ class ReadOnlyTarget : public InstallGroup {
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string LockedFile() { return Folder() + "\\quintaxel.lng"; }
+  static std::string EarlierLog() { return LockedFile() + "\r\n"; }
   static constexpr char kLeaf[] = "QxInstallReadOnly";
   static constexpr char kShortcutLeaf[] = "QxInstallNone";
-  static constexpr char kUserText[] = "the user's own file, read-only";
+  static constexpr char kUserText[] = "an earlier installation's file, read-only";
   static HANDLE holder_;
 };
 
@@ -262,7 +264,8 @@ TEST_F(ReadOnlyTarget, IsPassedOverAndTheFinishPageSaysSo) {
 
 TEST_F(ReadOnlyTarget, LogStartsWithItsOwnLineAndKeepsTheLinesOfThePassedOverFile) {
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
-            CopyLines(Folder(), ShippedPayload(), false, {Folder() + "\\help"}) + RegistryLines());
+            EarlierLog() + CopyLines(Folder(), ShippedPayload(), false, {Folder() + "\\help"}) +
+                RegistryLines());
 }
 
 TEST_F(ReadOnlyTarget, NoShortcutsMeansNoShortcutFolderAndNoDesktopShortcut) {
