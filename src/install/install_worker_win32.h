@@ -5,8 +5,9 @@
 
 DWORD WINAPI InstallWorker(LPVOID unused);
 
-// Why the install folder shown cannot be installed into, checked in this order; each but the
-// first has its own text on page 3, the key "3_04" for kFolderUntrusted and on from there.
+// Why the install folder shown cannot be installed into. The checks run from kFolderNotOnFixedDrive
+// down, the trust rule last; each refusal has its own text on page 3, the key "3_04" for
+// kFolderUntrusted and on from there in this order.
 enum InstallFolderCheck {
   kFolderUsable,
   kFolderUntrusted,         // other users may change it or a folder above it
