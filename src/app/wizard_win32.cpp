@@ -152,9 +152,9 @@ bool IsActionable(HWND button) {
 // Page 3 is left only for a folder that can be installed into; otherwise its line says why, and
 // the page stays.
 bool AcceptInstallFolder() {
-  const bool accepted = IsInstallFolderTrusted();
-  SetWindowTextA(installRefusalLabel, accepted ? "" : LookupText("3_04"));
-  return accepted;
+  const InstallFolderCheck check = CheckInstallFolder();
+  SetWindowTextA(installRefusalLabel, InstallFolderCheckText(check));
+  return check == kFolderUsable;
 }
 
 void OnCreateShortcutsClicked(HWND checkBox) {

@@ -164,22 +164,96 @@ void CopyEntry(int i, InstallLog* log, CopyFolders* folders, CopyProgress* progr
   if (copied && IsSamePath(name, kUninstallerName)) progress->uninstallerCopied = true;
 }
 
-// Everything the installation will make has a path Windows takes as it stands, inside its
-// folder, checked before anything is made; and the protection can be built.
+// The drive letter of a fixed drive, as the drive selector lists them (a: to y:), a colon and
+// a backslash: a UNC or \\?\ path, a missing drive or a removable one is no place to install to.
+bool IsOnFixedDrive(const char* folder, char* root) {
+  const char letter = char(folder[0] | 0x20);
+  if (letter < 'a' || letter > 'y' || folder[1] != ':' || folder[2] != '\\') return false;
+  const char text[4] = {letter, ':', '\\', '\0'};
+  BoundedCopy(root, text, 4);
+  return GetDriveTypeA(root) == DRIVE_FIXED;
+}
+
+// The log, the uninstaller and every payload file fit and are plain paths in `folder`. A payload
+// name that is no plain name is the package's fault and is judged with the copy.
+bool AreInstallPathsTaken(const char* folder, int count) {
+  char path[kPathBufferSize];
+  if (!ComposeInstallPath(path, folder, kInstallLogName) ||
+      !ComposeInstallPath(path, folder, kUninstallerName))
+    return false;
+  for (int i = 0; i < count; ++i) {
+    char name[kPathBufferSize] = "";
+    PackageEntryName(kPayloadPackage, i, name);
+    if (IsPlainEntryName(name) && !ComposeInstallPath(path, folder, name)) return false;
+  }
+  return true;
+}
+
+// The free space of the whole drive, as page 3 shows it, holds the space page 3 requires. A
+// drive that cannot tell is left to the copy.
+bool HasRoomFor(const char* root) {
+  ULARGE_INTEGER callerFree, total, totalFree;
+  return !GetDiskFreeSpaceExA(root, &callerFree, &total, &totalFree) ||
+         totalFree.QuadPart >= PackageSize(kPayloadPackage);
+}
+
+constexpr DWORD kMostLogBytes = 16u << 20;
+
+// True when `path` is a line of the `size` bytes of `log`, compared without case as Windows
+// compares file names.
+bool IsLogLine(const char* log, DWORD size, const char* path) {
+  const int length = int(std::strlen(path));
+  for (DWORD start = 0; start < size;) {
+    DWORD end = start;
+    while (end < size && log[end] != '\r' && log[end] != '\n')
+      ++end;
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, log + start, int(end - start), path,
+                       length) == CSTR_EQUAL)
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// Every payload file that exists in `folder` is listed in the install.log there: the folder is
+// empty of them, or holds an earlier installation of this product. A log over 16 MiB is no log
+// of ours, and lists nothing.
+bool HoldsOnlyOurFiles(const char* folder, int count) {
+  char path[kPathBufferSize];
+  ComposeInstallPath(path, folder, kInstallLogName);  // checked before
+  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD high = 0, size = 0;
+  if (file != INVALID_HANDLE_VALUE) size = GetFileSize(file, &high);
+  if (size == INVALID_FILE_SIZE || high != 0 || size > kMostLogBytes) size = 0;
+  const HANDLE mapping =
+      size ? CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+  const char* log =
+      mapping ? static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+  bool ours = true;
+  for (int i = 0; ours && i < count; ++i) {
+    char name[kPathBufferSize] = "";
+    PackageEntryName(kPayloadPackage, i, name);
+    if (IsPlainEntryName(name) && ComposeInstallPath(path, folder, name) &&
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+      ours = log && IsLogLine(log, size, path);
+  }
+  if (log) UnmapViewOfFile(log);
+  if (mapping) CloseHandle(mapping);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return ours;
+}
+
+// Everything the installation will make beyond the install folder's paths is one Windows takes:
+// the payload's names, the shortcuts' paths; and the protection can be built.
 bool IsInstallationPossible(int count) {
-  char windows[kPathBufferSize], path[kPathBufferSize];
-  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-  const char* folder = installPicker.path;
-  if (!ProtectedAttributes() || length == 0 || length >= sizeof windows ||
-      !IsInstallFolderAllowed(folder, windows) ||
-      !ComposeInstallPath(path, folder, kInstallLogName) ||
-      !ComposeInstallPath(path, folder, kUninstallerName) ||
+  if (!ProtectedAttributes() ||
       !AreShortcutPathsPlain(IsChecked(createShortcutsCheck), IsChecked(desktopShortcutCheck)))
     return false;
   for (int i = 0; i < count; ++i) {
     char name[kPathBufferSize] = "";
     PackageEntryName(kPayloadPackage, i, name);
-    if (!IsPlainEntryName(name) || !ComposeInstallPath(path, folder, name)) return false;
+    if (!IsPlainEntryName(name)) return false;
   }
   return true;
 }
@@ -189,15 +263,23 @@ bool AppendToFile(InstallLog* log, char* line, size_t length) {
   return WriteFile(log->target, line, DWORD(length), &written, nullptr) && written == length;
 }
 
-// Holds the install folder's chain as far as it exists, from the drive root down: each folder
-// trusted, none of them the Windows folder, however it is spelled. False when one is not: then
-// nothing may be made there. `firstMissing` is the first component still to be made.
-bool HoldInstallChain(HeldFolders* chain, int* firstMissing) {
-  char windows[kPathBufferSize];
+// Checks the install folder and holds its chain as far as it exists, from the drive root down:
+// each folder trusted, none of them the Windows folder, however it is spelled. Anything but
+// kFolderUsable: nothing may be made there, and `chain` holds what the caller must release.
+// `firstMissing` is the first component still to be made.
+InstallFolderCheck CheckAndHoldInstallChain(HeldFolders* chain, int* firstMissing) {
+  char windows[kPathBufferSize], root[4];
+  const char* folder = installPicker.path;
+  const int count = PackageEntryCount(kPayloadPackage);
   const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-  return length > 0 && length < sizeof windows &&
-         HoldTrustedChain(installPicker.path, kFolderInstalled, chain, firstMissing) &&
-         !HoldsFolder(chain, windows);
+  if (!IsOnFixedDrive(folder, root)) return kFolderNotOnFixedDrive;
+  if (!AreInstallPathsTaken(folder, count)) return kFolderPathNotTaken;
+  if (length == 0 || length >= sizeof windows || !IsInstallFolderAllowed(folder, windows))
+    return kFolderInWindows;
+  if (!HasRoomFor(root)) return kFolderTooLittleSpace;
+  if (!HoldsOnlyOurFiles(folder, count)) return kFolderOfAnotherProgram;
+  if (!HoldTrustedChain(folder, kFolderInstalled, chain, firstMissing)) return kFolderUntrusted;
+  return HoldsFolder(chain, windows) ? kFolderInWindows : kFolderUsable;
 }
 
 // Opens the log in the install folder for appending only: every line then lands whole at the
@@ -218,7 +300,7 @@ bool OpenInstallLog(InstallLog* log, int firstNew) {
   return true;
 }
 
-enum StartResult { kStarted, kNotPossible, kFolderRefused };
+enum StartResult { kStarted, kNotPossible, kFolderRefused, kFolderChecked };
 
 // Makes the missing folders of the install folder from component `firstMissing` down,
 // protected, each held as soon as it is made, and opens the log: or makes nothing. A folder
@@ -248,12 +330,31 @@ StartResult MakeInstallFolders(int firstMissing, HeldFolders* chain, InstallLog*
 }
 
 // The install folder's chain checked and held, its folders made, the log open: or nothing made.
-// The chain stays held until the installation ends.
-StartResult StartInstallation(int count, HeldFolders* chain, InstallLog* log) {
+// The chain stays held until the installation ends. `check` says why a folder was refused.
+StartResult StartInstallation(int count, HeldFolders* chain, InstallLog* log,
+                              InstallFolderCheck* check) {
   int firstMissing = 0;
+  *check = CheckAndHoldInstallChain(chain, &firstMissing);
+  if (*check == kFolderUntrusted) return kFolderRefused;
+  if (*check != kFolderUsable) return kFolderChecked;
   if (!IsInstallationPossible(count)) return kNotPossible;
-  if (!HoldInstallChain(chain, &firstMissing)) return kFolderRefused;
   return MakeInstallFolders(firstMissing, chain, log);
+}
+
+// The text key of a refused folder: "3_04" on.
+void FolderCheckKey(InstallFolderCheck check, char* key) {
+  const char text[5] = {'3', '_', '0', char('3' + check), '\0'};
+  BoundedCopy(key, text, 5);
+}
+
+// A folder that the copy's own check refused: nothing was made, and page 7 says which check.
+void ShowFolderCheck(InstallFolderCheck check) {
+  char key[5], line[512];
+  FolderCheckKey(check, key);
+  const char* const texts[] = {LookupText(key)};
+  FillTextSlots(line, sizeof line, LookupText("7_07"), texts, 1);
+  SetWindowTextA(finishLabel, line);
+  SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 // The last page says whether every file reached the disk; a product with missing files is not
@@ -268,12 +369,18 @@ void ShowOutcome(Outcome outcome) {
 
 }  // namespace
 
-bool IsInstallFolderTrusted() {
+InstallFolderCheck CheckInstallFolder() {
   HeldFolders chain = {};
   int firstMissing = 0;
-  const bool trusted = HoldInstallChain(&chain, &firstMissing);
+  const InstallFolderCheck check = CheckAndHoldInstallChain(&chain, &firstMissing);
   ReleaseFolders(&chain);
-  return trusted;
+  return check;
+}
+
+const char* InstallFolderCheckText(InstallFolderCheck check) {
+  char key[5];
+  FolderCheckKey(check, key);
+  return check == kFolderUsable ? "" : LookupText(key);
 }
 
 DWORD WINAPI InstallWorker(LPVOID) {
@@ -284,7 +391,8 @@ DWORD WINAPI InstallWorker(LPVOID) {
   progress.total = PayloadTotal(count);
   InstallLog log = {};
   HeldFolders chain = {};
-  const StartResult start = StartInstallation(count, &chain, &log);
+  InstallFolderCheck check = kFolderUsable;
+  const StartResult start = StartInstallation(count, &chain, &log, &check);
   const bool started = start == kStarted;
   CopyFolders folders = {};
   for (int i = 0; started && i < count; ++i)
@@ -315,7 +423,10 @@ DWORD WINAPI InstallWorker(LPVOID) {
     outcome = kFilesMissing;
   else if (shortcuts == kShortcutPlaceRefused)
     outcome = kShortcutsRefused;
-  ShowOutcome(outcome);
+  if (start == kFolderChecked)
+    ShowFolderCheck(check);
+  else
+    ShowOutcome(outcome);
   ShowPage(7);
   return 0;
 }

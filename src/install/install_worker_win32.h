@@ -5,7 +5,21 @@
 
 DWORD WINAPI InstallWorker(LPVOID unused);
 
-// True when the install folder shown could be installed into as far as who may change it goes:
-// every folder of its chain that exists, from the drive root down, is trusted, and none is the
-// Windows folder. Asked on Next of page 3; the copy asks again, since things change meanwhile.
-bool IsInstallFolderTrusted();
+// Why the install folder shown cannot be installed into. The checks run from kFolderNotOnFixedDrive
+// down, the trust rule last; each refusal has its own text on page 3, the key "3_04" for
+// kFolderUntrusted and on from there in this order.
+enum InstallFolderCheck {
+  kFolderUsable,
+  kFolderUntrusted,         // other users may change it or a folder above it
+  kFolderNotOnFixedDrive,   // no drive letter of a fixed drive: a UNC or \\?\ path, a missing drive
+  kFolderPathNotTaken,      // a path the installation composes is too long or not plain
+  kFolderInWindows,         // the Windows folder or inside it, however it is spelled
+  kFolderTooLittleSpace,    // the drive's free space is less than the space required
+  kFolderOfAnotherProgram,  // a payload name exists there that its install.log does not list
+};
+
+// Checks the install folder shown. Asked on Next of page 3; the copy asks again, since things
+// change meanwhile, and makes nothing when the answer is not kFolderUsable.
+InstallFolderCheck CheckInstallFolder();
+// The text of page 3's line for `check`, in the wizard's language; empty for kFolderUsable.
+const char* InstallFolderCheckText(InstallFolderCheck check);

@@ -514,6 +514,12 @@ const struct {
     {"3_02", "Space required:"},
     {"3_03", "Space available:"},
     {"3_04", "Other users may change this folder or one above it. Choose another folder."},
+    {"3_05", "Choose a folder on a fixed drive of this computer."},
+    {"3_06",
+     "This path is too long for Quintaxel's files, or Windows does not take it as it stands."},
+    {"3_07", "This folder is inside the Windows folder. Choose another folder."},
+    {"3_08", "There is not enough free space on this drive."},
+    {"3_09", "This folder holds files of another program. Choose another folder."},
     {"3_prev", "<< &Back"},
     {"3_next", "&Next >>"},
     {"3_cancel", "&Cancel"},
@@ -553,6 +559,7 @@ const struct {
     {"7_06",
      "Quintaxel is installed, but without shortcuts: other users may change the folders they "
      "would go in."},
+    {"7_07", "Nothing was installed. %s"},
     {"7_cancel", "&Finish"},
 };
 
@@ -587,8 +594,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
     }
   }
-  // The load stopped at the Russian header: the 68 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 68u);
+  // The load stopped at the Russian header: the 74 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 74u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -602,8 +609,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 68 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 69u);
+  // Read to the end of the text: the 74 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 75u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs the installation suite's full-disk group on a drive that fills during the copy: a tmpfs
+# Runs the installation suite's full-disk group on a drive too small for the payload: a tmpfs
 # of 128 KiB mounted at MOUNT-POINT and named to the tests in QX_SMALL_DRIVE. Mounting needs
 # root (CI runs as root); where it is refused the group runs without it and skips, saying so, or
 # fails where every check is required (QX_REQUIRE_ALL=1).

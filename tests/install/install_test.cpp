@@ -187,26 +187,22 @@ TEST_F(ShippedInstall, FinishWithLaunchCheckedStartsTheInstalledProgram) {
   EndProduct(product);
 }
 
-// A leaf Windows refuses: nothing is made, and the installation registered before stays so.
+// A leaf Windows refuses: page 3 says so, nothing is made, and the installation registered
+// before stays so.
 TEST_F(ShippedInstall, AFailedThirdRunKeepsTheEntryOfTheInstallationBefore) {
   const std::string log = Log();
   ASSERT_NE(log, "") << "runs after the first installation";
   ASSERT_TRUE(ChooseInstallFolder(1, "Quint|axel", ProgramFiles() + "\\Quint|axel"));
-  ASSERT_TRUE(ChooseShortcutFolder(kLeaf));
-  ASSERT_TRUE(ChooseShortcuts(true, true));
-  FinishState finish;
-  ASSERT_TRUE(Install(&finish));
-  ExpectFilesMissing(finish);
-  EXPECT_EQ(finish.barPosition, 0);
+  wizard_->Click(kNextId);
+  EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(3, 8)) == Shown("3_06"); }, 3000));
+  EXPECT_EQ(wizard_->VisiblePage(), 3);
   EXPECT_EQ(Log(), log);
   EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                             "\"" + Folder() + "\\uninstall.exe\""));
-  EXPECT_FALSE(FolderWindowShows(1000)) << "no shortcut folder was opened";
-  ASSERT_TRUE(Finish());
 }
 
-// ---- An existing folder that already holds a read-only copy of a payload file and one of
-// the payload's folders; no shortcuts.
+// ---- An existing folder of an earlier installation: its log lists the one payload file it
+// still holds, read-only, and it holds one of the payload's folders; no shortcuts.
 
 class ReadOnlyTarget : public InstallGroup {
  protected:
@@ -215,6 +211,7 @@ class ReadOnlyTarget : public InstallGroup {
     CreateDirectoryA(Folder().c_str(), nullptr);
     CreateDirectoryA((Folder() + "\\help").c_str(), nullptr);
     WriteBytes(LockedFile(), kUserText);
+    WriteBytes(Folder() + "\\install.log", EarlierLog());
     SetFileAttributesA(LockedFile().c_str(), FILE_ATTRIBUTE_READONLY);
     // Wine run as root (as here) writes over a read-only file all the same: the file is also
     // held open without sharing, as a running program holds it.
@@ -234,9 +231,10 @@ class ReadOnlyTarget : public InstallGroup {
 
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string LockedFile() { return Folder() + "\\quintaxel.lng"; }
+  static std::string EarlierLog() { return LockedFile() + "\r\n"; }
   static constexpr char kLeaf[] = "QxInstallReadOnly";
   static constexpr char kShortcutLeaf[] = "QxInstallNone";
-  static constexpr char kUserText[] = "the user's own file, read-only";
+  static constexpr char kUserText[] = "an earlier installation's file, read-only";
   static HANDLE holder_;
 };
 
@@ -266,7 +264,8 @@ TEST_F(ReadOnlyTarget, IsPassedOverAndTheFinishPageSaysSo) {
 
 TEST_F(ReadOnlyTarget, LogStartsWithItsOwnLineAndKeepsTheLinesOfThePassedOverFile) {
   EXPECT_EQ(ReadBytes(Folder() + "\\install.log"),
-            CopyLines(Folder(), ShippedPayload(), false, {Folder() + "\\help"}) + RegistryLines());
+            EarlierLog() + CopyLines(Folder(), ShippedPayload(), false, {Folder() + "\\help"}) +
+                RegistryLines());
 }
 
 TEST_F(ReadOnlyTarget, NoShortcutsMeansNoShortcutFolderAndNoDesktopShortcut) {
@@ -324,7 +323,7 @@ TEST_F(BlockedFolder, WizardStillReachesTheFinishPageAndSaysTheFolderCannotBeMad
 }
 
 // ---- An install folder so long that only the payload's top-level files would fit under it:
-// nothing is made, rather than an installation that lacks files or cannot be undone.
+// page 3 refuses it, rather than an installation that lacks files or cannot be undone.
 
 class LongFolder : public InstallGroup {
  protected:
@@ -338,16 +337,13 @@ class LongFolder : public InstallGroup {
   static std::string Folder() { return ProgramFiles().substr(0, 3) + Leaf(); }
 };
 
-TEST_F(LongFolder, MakesNothingWhenOnePathWouldNotFit) {
+TEST_F(LongFolder, IsRefusedOnPageThreeWhenOnePathWouldNotFit) {
   ASSERT_EQ(Folder().size(), 243u);
   ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, true));
-  FinishState finish;
-  ASSERT_TRUE(Install(&finish));
-  ExpectFilesMissing(finish);
-  EXPECT_EQ(finish.barPosition, 0);
+  wizard_->Click(kNextId);
+  EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(3, 8)) == Shown("3_06"); }, 3000));
+  EXPECT_EQ(wizard_->VisiblePage(), 3);
   EXPECT_FALSE(FolderExists(Folder()));
-  EXPECT_FALSE(FileExists(DesktopShortcut()));
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
 }
 
@@ -463,10 +459,11 @@ TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoATrustedFolderGetsItsShortcut) {
   PutDesktopBack();
 }
 
-// ---- Folders that other accounts may change: one that everyone may modify (chmod 777 on the
-// host), one of another owner (chown nobody), and a link in the first to another product's
-// folder. Each is refused on Next of page 3, with its reason, before anything is made; and a
-// folder that becomes one after page 3 is refused by the copy, which then makes nothing.
+// ---- Folders that cannot be installed into: those that other accounts may change (one that
+// everyone may modify, chmod 777 on the host; one of another owner, chown nobody; a link in the
+// first), one on no fixed drive, one too long for the payload, one inside Windows and another
+// product's folder. Each is refused on Next of page 3, with its reason, before anything is made;
+// and a folder that becomes untrusted after page 3 is refused by the copy, which makes nothing.
 
 class UntrustedFolders : public InstallGroup {
  protected:
@@ -479,7 +476,7 @@ class UntrustedFolders : public InstallGroup {
     WriteBytes(OtherProduct() + "\\uninstall.exe", kOtherText);
     EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chmod 777", Open()));
     EXPECT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", Others()));
-    EXPECT_TRUE(MakeHostLink(Open() + "\\QxLink", OtherProduct()));
+    EXPECT_TRUE(MakeHostLink(Open() + "\\QxLink", Late()));
     StartWizard();
   }
   static void TearDownTestSuite() {
@@ -506,15 +503,36 @@ class UntrustedFolders : public InstallGroup {
 };
 
 TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMade) {
-  for (const std::string& folder : {Open() + "\\Quintaxel", Others(), Open() + "\\QxLink"}) {
-    ASSERT_TRUE(TypeInstallFolder(folder));
+  char windows[MAX_PATH] = "";
+  ASSERT_NE(GetWindowsDirectoryA(windows, sizeof windows), 0u);
+  const std::string tooLong = Root() + std::string(250, 'L');
+  const struct {
+    std::string folder;
+    const char* key;
+  } rows[] = {
+      {Open() + "\\Quintaxel", "3_04"},
+      {Others(), "3_04"},
+      {Open() + "\\QxLink", "3_04"},
+      {"\\\\server\\share\\x", "3_05"},
+      {"\\\\?\\" + Late() + "\\Qx", "3_05"},
+      {"q:\\Qx", "3_05"},
+      {tooLong, "3_06"},
+      {std::string(windows) + "\\Qx", "3_07"},
+      {OtherProduct(), "3_09"},
+  };
+  for (const auto& row : rows) {
+    ASSERT_TRUE(TypeInstallFolder(row.folder));
     wizard_->Click(kNextId);
-    EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(3, 8)) == Shown("3_04"); }, 3000)) << folder;
-    EXPECT_EQ(wizard_->VisiblePage(), 3) << folder;
+    EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(3, 8)) == Shown(row.key); }, 3000))
+        << row.folder << ": " << Narrow(Text(PanelChild(3, 8)));
+    EXPECT_EQ(wizard_->VisiblePage(), 3) << row.folder;
     wizard_->SetEditText(Control(kInstallEditId), L"");
   }
   EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
   EXPECT_FALSE(FileExists(Others() + "\\install.log"));
+  EXPECT_FALSE(FolderExists(Late() + "\\Qx"));
+  EXPECT_FALSE(FolderExists(tooLong));
+  EXPECT_FALSE(FolderExists(std::string(windows) + "\\Qx"));
   EXPECT_EQ(ReadBytes(OtherProduct() + "\\uninstall.exe"), kOtherText);
   EXPECT_FALSE(FileExists(OtherProduct() + "\\install.log"));
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
@@ -535,9 +553,8 @@ TEST_F(UntrustedFolders, AFolderOpenedToAllAfterPageThreeIsRefusedByTheCopy) {
   ASSERT_TRUE(Finish());
 }
 
-// ---- A drive that fills during the copy: a tmpfs of 128 KiB that tests/install/full_disk.sh
-// mounts (it needs root) and names in QX_SMALL_DRIVE, mapped here as a drive letter. A long leaf
-// name makes the log lines long, so the log too needs room after the drive is full.
+// ---- A drive too small for the payload: a tmpfs of 128 KiB that tests/install/full_disk.sh
+// mounts (it needs root) and names in QX_SMALL_DRIVE, mapped here as a drive letter.
 
 class FullDisk : public InstallGroup {
  protected:
@@ -584,25 +601,6 @@ class FullDisk : public InstallGroup {
     return ::testing::AssertionFailure() << "the drive selector does not offer the small drive";
   }
 
-  // The paths of every folder (with its trailing separator) and file below `folder`.
-  static void CollectPaths(const std::string& folder, std::vector<std::string>* paths) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        paths->push_back(path + "\\");
-        CollectPaths(path, paths);
-      } else {
-        paths->push_back(path);
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-
   static std::unique_ptr<ExtraDrive> drive_;
   static std::string lacking_;  // what the machine lacks for the group, when it does
 };
@@ -610,32 +608,15 @@ class FullDisk : public InstallGroup {
 std::unique_ptr<ExtraDrive> FullDisk::drive_;
 std::string FullDisk::lacking_;
 
-TEST_F(FullDisk, EveryFolderAndFileOnTheDriveIsNamedByAWholeLogLine) {
+// The payload needs more than the drive holds: page 3 says so, and nothing is made.
+TEST_F(FullDisk, TooLittleFreeSpaceIsRefusedOnPageThree) {
   ASSERT_TRUE(ChooseSmallDrive());
   ASSERT_TRUE(ChooseInstallFolder(0, Leaf(), Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, false));
-  FinishState finish;
-  ASSERT_TRUE(Install(&finish));
-  ExpectFilesMissing(finish);
-
-  // The whole lines of the log; a last line that the full drive cut short names nothing.
-  const std::string log = ReadBytes(Folder() + "\\install.log");
-  std::set<std::string> lines;
-  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.insert(log.substr(start, end - start));
-  std::vector<std::string> paths = {Folder() + "\\"};
-  CollectPaths(Folder(), &paths);
-  for (const std::string& path : paths)
-    EXPECT_EQ(lines.count(path), 1u) << path << " is not logged";
-
-  // The drive filled before the log did: the log stopped, and nothing after it was made.
-  const std::vector<PayloadEntry>& payload = ShippedPayload();
-  EXPECT_EQ(lines.count(Folder() + "\\" + payload.front().name), 1u);
-  EXPECT_EQ(lines.count(Folder() + "\\" + payload.back().name), 0u) << "the log never filled";
-  EXPECT_FALSE(FileExists(Folder() + "\\" + payload.back().name));
-  // Nor was a registry value written: it would have come after them.
+  wizard_->Click(kNextId);
+  EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(3, 8)) == Shown("3_08"); }, 3000));
+  EXPECT_EQ(wizard_->VisiblePage(), 3);
+  EXPECT_FALSE(FolderExists(Folder()));
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
-  EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "language").present);
 }
 
 }  // namespace
