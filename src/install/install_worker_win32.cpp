@@ -207,8 +207,10 @@ bool IsLogLine(const char* log, DWORD size, const char* path) {
     DWORD end = start;
     while (end < size && log[end] != '\r' && log[end] != '\n')
       ++end;
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, log + start, int(end - start), path,
-                       length) == CSTR_EQUAL)
+    // Asked only of a line of the same length: the folder check runs this for every payload
+    // file there against every line of the log, and the system's comparison is slow.
+    if (int(end - start) == length && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, log + start,
+                                                     length, path, length) == CSTR_EQUAL)
       return true;
     start = end + 1;
   }
