@@ -141,8 +141,14 @@ void OnCancelOrFinish() {
   }
   focusToRestore = GetFocus();  // the box takes it, and "No" gives it back
   if (MessageBoxA(mainWindow, LookupText("cn_text"), LookupText("cn_caption"),
-                  MB_YESNO | MB_ICONQUESTION) == IDYES)
-    SendMessageA(mainWindow, WM_CLOSE, 0, 0);
+                  MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  // A copy that is still running is stopped and undone first; the worker then ends the program.
+  if (InterlockedCompareExchange(&installState, kWorkerCancelling, kWorkerRunning) ==
+      kWorkerRunning)
+    EnableWindow(cancelButton, FALSE);
+  else
+    DestroyWindow(mainWindow);
 }
 
 bool IsActionable(HWND button) {
@@ -292,6 +298,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_CLOSE:
+      // Closing the window while the worker runs asks as Cancel does, so that the copy is
+      // undone, never cut off in mid-file.
+      if (installState == kWorkerIdle) break;
+      if (installState == kWorkerRunning) OnCancelOrFinish();
+      return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
       break;
@@ -330,5 +342,6 @@ void ShowPage(int n) {
 }
 
 void StartInstallWorker() {
-  CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
+  installState = kWorkerRunning;
+  if (!CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr)) installState = kWorkerIdle;
 }

@@ -11,6 +11,7 @@
 #include "folders/byte_count.h"
 #include "folders/folder_picker_win32.h"
 #include "folders/folders_win32.h"
+#include "folders/item_removal_win32.h"
 #include "folders/path_form.h"
 #include "folders/path_text.h"
 #include "folders/place_win32.h"
@@ -25,18 +26,30 @@
 #include "package/package.h"
 #include "ui/controls_win32.h"
 
+volatile LONG installState;
+
 namespace {
 
 constexpr uint32_t kBlockSize = 8192;
 constexpr int kBlockShift = 13;
 static_assert(kBlockSize == 1u << kBlockShift, "a block is 8192 bytes");
 
+// What the copy made of payload entry i, for undoing it when the user cancels: kMadeFile when it
+// made the file, and in the bits below it the first component of the entry's path that it made
+// a folder for (0: none; the folders below that one were made too).
+constexpr uint16_t kMadeFile = 0x8000;
+
 struct CopyProgress {
   uint32_t total;          // the bar's 100 %
   uint32_t written;        // bytes the system reported written, over all files
   bool complete;           // every payload file was created and written in full
   bool uninstallerCopied;  // uninstall.exe is there in full: the installation can be undone
+  uint16_t* made;          // one record per payload entry
 };
+
+bool IsCancelling() {
+  return installState == kWorkerCancelling;
+}
 
 void ShowCopyStatus(const char* key) {
   SetWindowTextA(copyStatusLabel, LookupText(key));
@@ -76,10 +89,11 @@ struct CopyFolders {
 
 // Holds the folders of `target` below the install folder (whose last component is `top`), from
 // the top down, keeping those held already that `target` lies in and releasing the others;
-// each that is missing is made: its line, then the folder, protected, then the hold. False when
-// a line cannot be written or a folder cannot be made or is no plain folder (a link, which
-// would carry the file elsewhere): nothing is made in it then.
-bool HoldEntryFolders(const char* target, int top, InstallLog* log, CopyFolders* folders) {
+// each that is missing is made: its line, then the folder, protected, then the hold; the first
+// goes to `made`. False when a line cannot be written or a folder cannot be made or is no plain
+// folder (a link, which would carry the file elsewhere): nothing is made in it then.
+bool HoldEntryFolders(const char* target, int top, InstallLog* log, CopyFolders* folders,
+                      uint16_t* made) {
   // A held folder is one of `target`'s when `target` has its bytes and the backslash after it.
   int same = 0, kept = 0;
   while (target[same] != '\0' && target[same] == folders->path[same])
@@ -92,9 +106,11 @@ bool HoldEntryFolders(const char* target, int top, InstallLog* log, CopyFolders*
   for (int k = top + 1 + kept; k < last; ++k) {
     char folder[kPathBufferSize];
     PathPrefix(target, k, folder);
-    if (!IsFolder(folder) &&
-        (!WriteFolderLine(log, folder) || !CreateDirectoryA(folder, ProtectedAttributes())))
-      return false;
+    if (!IsFolder(folder)) {
+      if (!*made) *made = uint16_t(k);
+      if (!WriteFolderLine(log, folder) || !CreateDirectoryA(folder, ProtectedAttributes()))
+        return false;
+    }
     if (!HoldPlainFolder(folder, &folders->held)) return false;
     folders->ends[folders->held.count - 1] = int(std::strlen(folder));
   }
@@ -102,11 +118,15 @@ bool HoldEntryFolders(const char* target, int top, InstallLog* log, CopyFolders*
 }
 
 // Writes `size` bytes from `data` to `file` in 8192-byte blocks and a rest (possibly empty),
-// moving the bar after each. False when the system wrote less than asked.
-bool WriteBlocks(HANDLE file, const uint8_t* data, uint32_t size, CopyProgress* progress) {
+// moving the bar after each. False when the system wrote less than asked, or when a cancel
+// stops a file the copy made (`stoppable`): it goes again. A file of an earlier installation is
+// written to its end, never left cut.
+bool WriteBlocks(HANDLE file, const uint8_t* data, uint32_t size, CopyProgress* progress,
+                 bool stoppable) {
   bool full = true;
   const uint32_t blocks = size >> kBlockShift;
   for (uint32_t j = 0; j <= blocks; ++j) {
+    if (stoppable && IsCancelling()) return false;
     const uint32_t length = j < blocks ? kBlockSize : size & (kBlockSize - 1);
     DWORD count = 0;
     if (!WriteFile(file, data + size_t(j) * kBlockSize, length, &count, nullptr) || count != length)
@@ -134,18 +154,19 @@ void SetEntryTimes(HANDLE file, const PackageEntryHeader* header) {
   SetFileTime(file, &times[0], &times[1], &times[2]);
 }
 
-// Writes the payload entry `name` to `target`, protected, never through a link. False when not
-// all of it was written.
-bool WriteEntryFile(const char* target, const char* name, CopyProgress* progress) {
+// Writes the payload entry `name` to `target`, protected, never through a link; `made` gets
+// kMadeFile when the file is new. False when not all of it was written.
+bool WriteEntryFile(const char* target, const char* name, CopyProgress* progress, uint16_t* made) {
   bool created = false;
   HANDLE file =
       OpenPlainFile(target, GENERIC_WRITE | WRITE_DAC, 0, ProtectedAttributes(), &created);
   if (file == INVALID_HANDLE_VALUE) return false;
+  if (created) *made |= kMadeFile;
   const PackageEntryHeader* header = nullptr;
   const uint8_t* data = FindPackageEntry(kPayloadPackage, name, &header);
   // A file this open made is empty already; one that was there is emptied first.
   const bool written = (created || SetEndOfFile(file)) && data &&
-                       WriteBlocks(file, data, EntryDataSize(header), progress);
+                       WriteBlocks(file, data, EntryDataSize(header), progress, created);
   if (data) SetEntryTimes(file, header);
   CloseHandle(file);
   return written;
@@ -157,9 +178,10 @@ void CopyEntry(int i, InstallLog* log, CopyFolders* folders, CopyProgress* progr
   ComposeInstallPath(target, installPicker.path, name);  // checked before the copy began
   ShowFileLine(target);
   // A file is made only once its line is in: the uninstaller finds what the log names.
+  uint16_t* made = &progress->made[i];
   const bool copied =
-      HoldEntryFolders(target, LastComponentIndex(installPicker.path), log, folders) &&
-      WriteFileLine(log, target) && WriteEntryFile(target, name, progress);
+      HoldEntryFolders(target, LastComponentIndex(installPicker.path), log, folders, made) &&
+      WriteFileLine(log, target) && WriteEntryFile(target, name, progress, made);
   if (!copied) progress->complete = false;
   if (copied && IsSamePath(name, kUninstallerName)) progress->uninstallerCopied = true;
 }
@@ -284,22 +306,49 @@ InstallFolderCheck CheckAndHoldInstallChain(HeldFolders* chain, int* firstMissin
   return HoldsFolder(chain, windows) ? kFolderInWindows : kFolderUsable;
 }
 
+// What the installation holds and made before the copy: the install folder's chain, held from
+// the drive root until the installation ends, of whose handles the first `keep` are folders that
+// were there; `firstMissing`, the first component of the install folder that it made (past the
+// last when none); and the log, with whether this run made it and its length before.
+struct Installation {
+  HeldFolders chain;
+  InstallLog log;
+  int firstMissing, keep;
+  bool logMade;
+  DWORD logStart;
+};
+
+bool ComposeLogPath(char* path) {
+  return ComposeInstallPath(path, installPicker.path, kInstallLogName);
+}
+
 // Opens the log in the install folder for appending only: every line then lands whole at the
-// end, whoever else writes. The lines of the folders this run made (`firstNew` on) come first,
-// the log's own line after them. False when the log cannot be opened: then nothing is made.
-bool OpenInstallLog(InstallLog* log, int firstNew) {
+// end, whoever else writes. The lines of the folders this run made come first, the log's own
+// line after them. False when the log cannot be opened: then nothing is made.
+bool OpenInstallLog(Installation* run) {
   const char* folder = installPicker.path;
   char prefix[kPathBufferSize], logPath[kPathBufferSize];
   HANDLE file = INVALID_HANDLE_VALUE;
-  if (ComposeInstallPath(logPath, folder, kInstallLogName))
+  if (ComposeLogPath(logPath))
     file = OpenPlainFile(logPath, FILE_APPEND_DATA | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         ProtectedAttributes(), nullptr);
+                         ProtectedAttributes(), &run->logMade);
   if (file == INVALID_HANDLE_VALUE) return false;
-  *log = {AppendToFile, file, false};
-  for (int k = firstNew; k <= LastComponentIndex(folder); ++k)
-    WriteFolderLine(log, PathPrefix(folder, k, prefix));
-  WriteFileLine(log, logPath);
+  run->logStart = GetFileSize(file, nullptr);
+  run->log = {AppendToFile, file, false};
+  for (int k = run->firstMissing; k <= LastComponentIndex(folder); ++k)
+    WriteFolderLine(&run->log, PathPrefix(folder, k, prefix));
+  WriteFileLine(&run->log, logPath);
   return true;
+}
+
+// Removes the folders of the install folder that this run made, innermost first, through
+// handles of their own. Our own holds would keep them from being removed; the folder above
+// them stays held.
+void RemoveMadeInstallFolders(Installation* run, int made) {
+  char prefix[kPathBufferSize];
+  ReleaseFoldersAfter(&run->chain, run->keep);
+  for (int k = made - 1; k >= run->firstMissing; --k)
+    RemoveItem(PathPrefix(installPicker.path, k, prefix), {true, nullptr, nullptr, 0});
 }
 
 enum StartResult { kStarted, kNotPossible, kFolderRefused, kFolderChecked };
@@ -307,40 +356,74 @@ enum StartResult { kStarted, kNotPossible, kFolderRefused, kFolderChecked };
 // Makes the missing folders of the install folder from component `firstMissing` down,
 // protected, each held as soon as it is made, and opens the log: or makes nothing. A folder
 // that someone else made meanwhile is not setup's, and refuses the installation.
-StartResult MakeInstallFolders(int firstMissing, HeldFolders* chain, InstallLog* log) {
+StartResult MakeInstallFolders(Installation* run) {
   const char* folder = installPicker.path;
-  const int last = LastComponentIndex(folder), keep = chain->count;
+  const int last = LastComponentIndex(folder);
   char prefix[kPathBufferSize];
   StartResult result = kStarted;
-  int made = firstMissing;
+  int made = run->firstMissing;
+  run->keep = run->chain.count;
   for (; result == kStarted && made <= last; ++made) {
     PathPrefix(folder, made, prefix);
     if (!CreateDirectoryA(prefix, ProtectedAttributes())) {
       result = kFolderRefused;
       break;
     }
-    if (!HoldTrustedFolder(prefix, made == last ? kFolderInstalled : kFolderOnTheWay, chain))
+    if (!HoldTrustedFolder(prefix, made == last ? kFolderInstalled : kFolderOnTheWay, &run->chain))
       result = kFolderRefused;
   }
-  if (result == kStarted && OpenInstallLog(log, firstMissing)) return kStarted;
+  if (result == kStarted && OpenInstallLog(run)) return kStarted;
   if (result == kStarted) result = kNotPossible;
-  // Our own holds would keep the new folders from being removed.
-  ReleaseFoldersAfter(chain, keep);
-  for (int k = made - 1; k >= firstMissing; --k)
-    RemoveDirectoryA(PathPrefix(folder, k, prefix));
+  RemoveMadeInstallFolders(run, made);
   return result;
 }
 
 // The install folder's chain checked and held, its folders made, the log open: or nothing made.
-// The chain stays held until the installation ends. `check` says why a folder was refused.
-StartResult StartInstallation(int count, HeldFolders* chain, InstallLog* log,
-                              InstallFolderCheck* check) {
-  int firstMissing = 0;
-  *check = CheckAndHoldInstallChain(chain, &firstMissing);
+// `check` says why a folder was refused.
+StartResult StartInstallation(int count, Installation* run, InstallFolderCheck* check) {
+  *check = CheckAndHoldInstallChain(&run->chain, &run->firstMissing);
   if (*check == kFolderUntrusted) return kFolderRefused;
   if (*check != kFolderUsable) return kFolderChecked;
   if (!IsInstallationPossible(count)) return kNotPossible;
-  return MakeInstallFolders(firstMissing, chain, log);
+  return MakeInstallFolders(run);
+}
+
+// Removes the item `path` below the install folder through a handle of its own, with the
+// folders down to it held: what a cancelled copy made.
+void RemoveMadeItem(const char* path, bool folder) {
+  char parent[kPathBufferSize];
+  HeldFolders held = {};
+  PathPrefix(path, LastComponentIndex(path) - 1, parent);
+  if (HoldPlainChainBelow(installPicker.path, parent, &held))
+    RemoveItem(path, {folder, nullptr, nullptr, 0});
+  ReleaseFolders(&held);
+}
+
+// Undoes what this run made, newest first: the files and folders of the first `copied` entries
+// that it made, its lines in the log (the whole log when it made it) and the folders of the
+// install folder that it made. What an earlier installation had there stays, as its log has it.
+void UndoInstallation(Installation* run, const uint16_t* made, int copied) {
+  char name[kPathBufferSize], path[kPathBufferSize];
+  for (int i = copied - 1; i >= 0; --i) {
+    PackageEntryName(kPayloadPackage, i, name);
+    ComposeInstallPath(path, installPicker.path, name);  // checked before the copy began
+    if (made[i] & kMadeFile) RemoveMadeItem(path, false);
+    const int first = made[i] & ~kMadeFile;
+    for (int k = LastComponentIndex(path) - 1; first && k >= first; --k)
+      RemoveMadeItem(PathPrefix(path, k, name), true);
+  }
+  CloseHandle(run->log.target);
+  ComposeLogPath(path);
+  if (run->logMade) {
+    RemoveMadeItem(path, false);
+  } else {
+    const HANDLE log =
+        OpenPlainFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, nullptr);
+    SetFilePointer(log, LONG(run->logStart), nullptr, FILE_BEGIN);
+    SetEndOfFile(log);
+    CloseHandle(log);
+  }
+  RemoveMadeInstallFolders(run, LastComponentIndex(installPicker.path) + 1);
 }
 
 // The text key of a refused folder: "3_04" on.
@@ -388,36 +471,47 @@ const char* InstallFolderCheckText(InstallFolderCheck check) {
 DWORD WINAPI InstallWorker(LPVOID) {
   ShowCopyStatus("6_02");
   const int count = PackageEntryCount(kPayloadPackage);
-  CopyProgress progress = {0, 0, true, false};
+  CopyProgress progress = {0, 0, true, false, nullptr};
   SetBar(0);
   progress.total = PayloadTotal(count);
-  InstallLog log = {};
-  HeldFolders chain = {};
+  Installation run = {};
   InstallFolderCheck check = kFolderUsable;
-  const StartResult start = StartInstallation(count, &chain, &log, &check);
+  progress.made = static_cast<uint16_t*>(
+      HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(uint16_t) * unsigned(count) + 1));
+  const StartResult start = progress.made ? StartInstallation(count, &run, &check) : kNotPossible;
   const bool started = start == kStarted;
   CopyFolders folders = {};
-  for (int i = 0; started && i < count; ++i)
-    CopyEntry(i, &log, &folders, &progress);
+  int copied = 0;
+  for (; started && copied < count && !IsCancelling(); ++copied)
+    CopyEntry(copied, &run.log, &folders, &progress);
   ReleaseFolders(&folders.held);
+  // A cancel during the copy undoes it; one that comes later is too late to undo, and the
+  // installation, whole and registered, ends as it would.
+  const bool undone = started && IsCancelling();
+  if (undone) {
+    ShowCopyStatus("6_06");
+    UndoInstallation(&run, progress.made, copied);
+  } else {
+    ShowCopyStatus("6_03");
+  }
   // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
   if (count > 0 && progress.total == 0 && progress.complete) SetBar(100);
-  ShowCopyStatus("6_03");
   // Only an installation that its uninstaller can undo is registered and gets shortcuts.
   bool complete = started && progress.complete;
   ShortcutResult shortcuts = kShortcutsMade;
-  if (started && progress.uninstallerCopied) {
-    complete = RegisterProduct(&log, complete) && complete;
-    if (IsChecked(createShortcutsCheck)) shortcuts = CreateFolderShortcuts(&log);
+  if (started && !undone && progress.uninstallerCopied) {
+    complete = RegisterProduct(&run.log, complete) && complete;
+    if (IsChecked(createShortcutsCheck)) shortcuts = CreateFolderShortcuts(&run.log);
     if (IsChecked(desktopShortcutCheck)) {
-      const ShortcutResult desktop = CreateDesktopShortcut(&log);
+      const ShortcutResult desktop = CreateDesktopShortcut(&run.log);
       if (desktop > shortcuts) shortcuts = desktop;
     }
   } else {
     complete = false;
   }
-  if (started) CloseHandle(log.target);
-  ReleaseFolders(&chain);
+  if (started && !undone) CloseHandle(run.log.target);
+  ReleaseFolders(&run.chain);
+  HeapFree(GetProcessHeap(), 0, progress.made);
   Outcome outcome = kComplete;
   if (start == kFolderRefused)
     outcome = kNothingInstalled;
@@ -429,6 +523,10 @@ DWORD WINAPI InstallWorker(LPVOID) {
     ShowFolderCheck(check);
   else
     ShowOutcome(outcome);
-  ShowPage(7);
+  // A cancel confirmed at any time ends the program once the worker is done.
+  if (InterlockedExchange(&installState, kWorkerIdle) == kWorkerCancelling)
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+  else
+    ShowPage(7);
   return 0;
 }

@@ -5,6 +5,13 @@
 
 DWORD WINAPI InstallWorker(LPVOID unused);
 
+// The worker's state, which the user-interface thread shares: kWorkerIdle until the copy starts
+// and again once the worker is done; kWorkerCancelling once the user confirmed a cancel, which
+// the worker answers by undoing what it made, if it is still copying, and then ending the
+// program.
+enum { kWorkerIdle, kWorkerRunning, kWorkerCancelling };
+extern volatile LONG installState;
+
 // Why the install folder shown cannot be installed into. The checks run from kFolderNotOnFixedDrive
 // down, the trust rule last; each refusal has its own text on page 3, the key "3_04" for
 // kFolderUntrusted and on from there in this order.

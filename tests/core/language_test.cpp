@@ -545,6 +545,7 @@ const struct {
     {"6_03", "Updating registry ..."},
     {"6_04", "Creating shortcuts ..."},
     {"6_05", "File: %s"},
+    {"6_06", "Removing what was copied ..."},
     {"6_cancel", "&Cancel"},
     {"7_00", "Step 7 of 7: Finishing setup"},
     {"7_01", "Vorlen Software Quintaxel is now installed on your computer."},
@@ -594,8 +595,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
     }
   }
-  // The load stopped at the Russian header: the 74 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 74u);
+  // The load stopped at the Russian header: the 75 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 75u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -609,8 +610,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 74 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 75u);
+  // Read to the end of the text: the 75 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 76u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

@@ -1,6 +1,5 @@
 // Cancel confirmed while the files are copied, with a setup program whose payload (the product
-// and four thousand small files) takes seconds to copy: the program ends at once, nothing is
-// rolled back, and the log holds the lines written up to then.
+// and four thousand small files) takes seconds to copy.
 #include "install/install_group.h"
 
 namespace install {
@@ -41,19 +40,9 @@ class CancelDuringCopy : public InstallGroup {
   }
 };
 
-// The number of entries whose file line the log holds in full (each line ends with CR LF; the
-// last may be cut where the program ended).
-size_t LoggedEntries(const std::string& log, const std::string& folder) {
-  size_t count = 0;
-  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    const std::string line = log.substr(start, end - start);
-    if (line.back() != '\\' && line != folder + "\\install.log") ++count;
-  }
-  return count;
-}
-
-TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
+// Cancel confirmed while the files are copied: the copy stops, what it made goes again, newest
+// first, and the program ends with the prefix as it was: no folder, no log, nothing registered.
+TEST_F(CancelDuringCopy, UndoesTheCopyAndEnds) {
   ASSERT_TRUE(StartCopying());
   wizard_->Click(kCancelId);
   HWND box = wizard_->WaitForConfirmation();
@@ -62,41 +51,66 @@ TEST_F(CancelDuringCopy, EndsTheProgramAndKeepsWhatWasWrittenAndLogged) {
   DWORD exitCode = 1;
   ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";
   EXPECT_EQ(exitCode, 0u);
-
-  const std::vector<PayloadEntry>& payload = Payload();
-  const std::string log = ReadBytes(Folder() + "\\install.log");
-  const std::string complete = CopyLines(Folder(), payload, true) + RegistryLines();
-  EXPECT_EQ(complete.compare(0, log.size(), log), 0) << "the log is the start of a whole one";
-  const size_t logged = LoggedEntries(log, Folder());
-  ASSERT_GE(logged, 2u);
-  ASSERT_LT(logged, payload.size()) << "the copy ended before the cancel";
-
-  // Every file logged before the last one was written in full; the last may be cut short; no
-  // file after it was begun.
-  for (size_t i = 0; i + 1 < logged; ++i)
-    EXPECT_TRUE(InstalledAs(Folder() + "\\" + payload[i].name, payload[i]));
-  const PayloadEntry& last = payload[logged - 1];
-  const std::string lastPath = Folder() + "\\" + last.name;
-  if (FileExists(lastPath)) {
-    EXPECT_EQ(last.data.compare(0, ReadBytes(lastPath).size(), ReadBytes(lastPath)), 0);
-  }
-  for (size_t i = logged; i < payload.size(); ++i)
-    EXPECT_FALSE(FileExists(Folder() + "\\" + payload[i].name)) << payload[i].name;
+  EXPECT_FALSE(FolderExists(Folder())) << "the copy left its folder";
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").present);
 }
 
-// Closing the window from its title bar while copying ends the program at once: no question,
-// and the files written so far stay.
+// Closing the window from its title bar while copying asks as Cancel does: the copy is never cut
+// off unasked. No lets it go on to the finish page.
 class CloseDuringCopy : public CancelDuringCopy {};
 
-TEST_F(CloseDuringCopy, EndsAtOnceWithoutAsking) {
+TEST_F(CloseDuringCopy, AsksAndNoLetsTheCopyEnd) {
   ASSERT_TRUE(StartCopying());
   PostMessageW(wizard_->main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  HWND box = wizard_->WaitForConfirmation();
+  ASSERT_TRUE(box) << "the window closed without asking";
+  wizard_->Click(GetDlgItem(box, IDNO));
+  HWND cancel = Control(kCancelId);
+  ASSERT_TRUE(WaitUntil([&] { return Text(cancel) == PageText(7, "_cancel"); }, 120000));
+  EXPECT_TRUE(InstalledAs(Folder() + "\\" + Payload().back().name, Payload().back()));
+  wizard_->Click(kLaunchId);  // the product would keep its folder from being removed
+  EXPECT_TRUE(Finish());
+}
+
+// Cancelled over an earlier installation of the product in the same folder: what the copy made
+// goes, and the earlier installation stays as it was, its files, its log and its entry.
+class CancelOverAnInstallation : public CancelDuringCopy {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareGroup(Folder());
+    StartWizard();
+    FinishState finish;
+    ::testing::AssertionResult first = ChooseInstallFolder(0, kLeaf, Folder());
+    if (first) first = ChooseShortcuts(false, false);
+    if (first) first = Install(&finish);
+    if (first) wizard_->Click(kLaunchId);
+    if (first) first = Finish();
+    if (first) StartWizard("setup_many_files.exe");
+    if (first) return;
+    EndWizard();
+    startError_ = std::string("the first installation: ") + first.message();
+  }
+};
+
+TEST_F(CancelOverAnInstallation, LeavesTheEarlierInstallationAsItWas) {
+  const std::string log = ReadBytes(Folder() + "\\install.log");
+  const RegistryValue entry =
+      ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+  ASSERT_TRUE(entry.present) << "the first installation is registered";
+  ASSERT_TRUE(StartCopying());
+  wizard_->Click(kCancelId);
+  HWND box = wizard_->WaitForConfirmation();
+  ASSERT_TRUE(box);
+  wizard_->Click(GetDlgItem(box, IDYES));
   DWORD exitCode = 1;
-  ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_EQ(wizard_->Confirmation(), nullptr);
-  EXPECT_TRUE(InstalledAs(Folder() + "\\" + Payload()[0].name, Payload()[0]));
-  EXPECT_FALSE(FileExists(Folder() + "\\" + Payload().back().name)) << "the copy ended first";
+  ASSERT_TRUE(wizard_->WaitForExit(&exitCode));
+  EXPECT_EQ(ReadBytes(Folder() + "\\install.log"), log);
+  // Rewritten whole by the cancelled copy, never cut off.
+  for (const PayloadEntry& entry : ShippedPayload())
+    EXPECT_EQ(ReadBytes(Folder() + "\\" + entry.name), entry.data) << entry.name;
+  EXPECT_FALSE(FolderExists(Folder() + "\\part1"));
+  EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").data,
+            entry.data);
 }
 
 }  // namespace
