@@ -10,6 +10,7 @@
 #include "folders/folder_picker_win32.h"
 #include "folders/folders_win32.h"
 #include "folders/path_text.h"
+#include "install/registration_win32.h"
 #include "lang/language.h"
 #include "lang/license.h"
 #include "ui/common_controls_win32.h"
@@ -155,11 +156,22 @@ void PreparePicker(FolderPicker* picker, void (*defaultFolder)(char*), int scrol
   picker->scrollSelectionToTop = scrollSelectionToTop;
 }
 
+// An installed product is installed again only into its own folder: page 3 opens there.
+void OpenOnRegisteredFolder() {
+  char folder[kPathBufferSize];
+  if (!RegisteredInstallFolder(folder)) return;
+  const int last = LastComponentIndex(folder);
+  if (last == 0) return;  // a drive's root has no leaf name to keep
+  PathComponent(folder, last, installPicker.leafName);
+  PathPrefix(folder, last - 1, installPicker.path);
+}
+
 void BuildPage(HINSTANCE instance, int page) {
   HWND panel =
       CreatePanel(instance, mainWindow, 0, 55, clientWidth, 167, GetSysColorBrush(COLOR_BTNFACE));
   wizardState.pagePanels[page - 1] = panel;
   if (page == 3) PreparePicker(&installPicker, DefaultInstallFolder, 0);
+  if (page == 3) OpenOnRegisteredFolder();
   if (page == 4) PreparePicker(&shortcutPicker, DefaultShortcutFolder, 1);
   for (int i = 0; i < kPageRowCount; ++i) {
     if (kPageRows[i].page != page) continue;

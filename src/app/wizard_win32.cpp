@@ -155,10 +155,27 @@ bool IsActionable(HWND button) {
   return IsWindowVisible(button) && IsWindowEnabled(button);
 }
 
+// The text typed is the text used: a character that the system's code page cannot hold would
+// be replaced by another (an omega by "O"), and name another folder.
+bool IsHeldByCodePage(HWND edit) {
+  wchar_t text[kPathBufferSize];
+  char bytes[2 * kPathBufferSize];
+  BOOL replaced = FALSE;
+  GetWindowTextW(edit, text, kPathBufferSize);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, bytes, sizeof bytes, nullptr,
+                      &replaced);
+  return !replaced;
+}
+
 // Page 3 is left only for a folder that can be installed into; otherwise its line says why, and
 // the page stays.
 bool AcceptInstallFolder() {
-  const InstallFolderCheck check = CheckInstallFolder();
+  InstallFolderCheck check = kFolderTextReplaced;
+  if (IsHeldByCodePage(installPicker.pathEdit)) {
+    // The folder that is shown is the folder that is used, however it was typed.
+    TakeTypedPath(&installPicker);
+    check = CheckInstallFolder();
+  }
   SetWindowTextA(installRefusalLabel, InstallFolderCheckText(check));
   return check == kFolderUsable;
 }
@@ -196,8 +213,6 @@ bool OnCommand(int id, int code, HWND control) {
       // A second click queued while the first one switched pages, or the dialog keys' command
       // for a hidden default button, must not act on the page that followed.
       if (!IsActionable(nextButton)) break;
-      // The folder that is shown is the folder that is used, however it was typed.
-      if (wizardState.currentPage == 3) TakeTypedPath(&installPicker);
       if (wizardState.currentPage == 3 && !AcceptInstallFolder()) break;
       if (wizardState.currentPage == 4) TakeTypedPath(&shortcutPicker);
       ShowPage(wizardState.currentPage + 1);

@@ -287,6 +287,17 @@ bool AppendToFile(InstallLog* log, char* line, size_t length) {
   return WriteFile(log->target, line, DWORD(length), &written, nullptr) && written == length;
 }
 
+// The folder of the registered installation, as the last check found it.
+char registeredFolder[kPathBufferSize];
+
+// The same folder, however either is spelled: a second installation beside the registered one
+// would take its entry and its shortcuts, and leave it for nothing to remove.
+bool IsSameFolder(const char* registered, const char* folder) {
+  const FileIdentity identity = IdentityOfPath(registered);
+  return IsSamePath(registered, folder) ||
+         (IsKnownIdentity(identity) && IsSameIdentity(identity, IdentityOfPath(folder)));
+}
+
 // Checks the install folder and holds its chain as far as it exists, from the drive root down:
 // each folder trusted, none of them the Windows folder, however it is spelled. Anything but
 // kFolderUsable: nothing may be made there, and `chain` holds what the caller must release.
@@ -296,6 +307,8 @@ InstallFolderCheck CheckAndHoldInstallChain(HeldFolders* chain, int* firstMissin
   const char* folder = installPicker.path;
   const int count = PackageEntryCount(kPayloadPackage);
   const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  if (RegisteredInstallFolder(registeredFolder) && !IsSameFolder(registeredFolder, folder))
+    return kFolderNotRegistered;
   if (!IsOnFixedDrive(folder, root)) return kFolderNotOnFixedDrive;
   if (!AreInstallPathsTaken(folder, count)) return kFolderPathNotTaken;
   if (length == 0 || length >= sizeof windows || !IsInstallFolderAllowed(folder, windows))
@@ -426,17 +439,11 @@ void UndoInstallation(Installation* run, const uint16_t* made, int copied) {
   RemoveMadeInstallFolders(run, LastComponentIndex(installPicker.path) + 1);
 }
 
-// The text key of a refused folder: "3_04" on.
-void FolderCheckKey(InstallFolderCheck check, char* key) {
-  const char text[5] = {'3', '_', '0', char('3' + check), '\0'};
-  BoundedCopy(key, text, 5);
-}
-
 // A folder that the copy's own check refused: nothing was made, and page 7 says which check.
-void ShowFolderCheck(InstallFolderCheck check) {
-  char key[5], line[512];
-  FolderCheckKey(check, key);
-  const char* const texts[] = {LookupText(key)};
+// Not inlined: its text would add to the worker's stack, which holds the copy's folders.
+__attribute__((noinline)) void ShowFolderCheck(InstallFolderCheck check) {
+  char line[1024];
+  const char* const texts[] = {InstallFolderCheckText(check)};
   FillTextSlots(line, sizeof line, LookupText("7_07"), texts, 1);
   SetWindowTextA(finishLabel, line);
   SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
@@ -463,9 +470,13 @@ InstallFolderCheck CheckInstallFolder() {
 }
 
 const char* InstallFolderCheckText(InstallFolderCheck check) {
-  char key[5];
-  FolderCheckKey(check, key);
-  return check == kFolderUsable ? "" : LookupText(key);
+  static char line[512];
+  char key[8];
+  wsprintfA(key, "3_%02d", 3 + check);
+  const char* const texts[] = {registeredFolder};
+  // Only shown; a text cut to fit still says why.
+  FillTextSlots(line, sizeof line, check == kFolderUsable ? "" : LookupText(key), texts, 1);
+  return line;
 }
 
 DWORD WINAPI InstallWorker(LPVOID) {

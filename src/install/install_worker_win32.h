@@ -12,9 +12,10 @@ DWORD WINAPI InstallWorker(LPVOID unused);
 enum { kWorkerIdle, kWorkerRunning, kWorkerCancelling };
 extern volatile LONG installState;
 
-// Why the install folder shown cannot be installed into. The checks run from kFolderNotOnFixedDrive
-// down, the trust rule last; each refusal has its own text on page 3, the key "3_04" for
-// kFolderUntrusted and on from there in this order.
+// Why the install folder shown cannot be installed into. The check of the registered
+// installation runs first, then those from kFolderNotOnFixedDrive down, the trust rule last
+// (the typed text is judged by the wizard before them); each refusal has its own text on page
+// 3, the key "3_04" for kFolderUntrusted and on from there in this order.
 enum InstallFolderCheck {
   kFolderUsable,
   kFolderUntrusted,         // other users may change it or a folder above it
@@ -23,10 +24,13 @@ enum InstallFolderCheck {
   kFolderInWindows,         // the Windows folder or inside it, however it is spelled
   kFolderTooLittleSpace,    // the drive's free space is less than the space required
   kFolderOfAnotherProgram,  // a payload name exists there that its install.log does not list
+  kFolderNotRegistered,     // the product is installed in another folder, named in the text
+  kFolderTextReplaced,      // the text typed holds a character the code page cannot hold
 };
 
 // Checks the install folder shown. Asked on Next of page 3; the copy asks again, since things
 // change meanwhile, and makes nothing when the answer is not kFolderUsable.
 InstallFolderCheck CheckInstallFolder();
 // The text of page 3's line for `check`, in the wizard's language; empty for kFolderUsable.
+// Valid until the next call.
 const char* InstallFolderCheckText(InstallFolderCheck check);

@@ -2,6 +2,7 @@
 #include "install/registration_win32.h"
 
 #include "folders/folder_picker_win32.h"
+#include "folders/path_form.h"
 #include "folders/path_text.h"
 #include "install/install_paths.h"
 #include "install/install_text.h"
@@ -35,17 +36,25 @@ bool UninstallCommand(char* command, size_t size) {
   return FormatUninstallCommand(command, size, uninstaller);
 }
 
+// The uninstall entry's UninstallString into `registered` (kPathBufferSize + 2 bytes):
+// ERROR_SUCCESS, ERROR_MORE_DATA for a value too long for any command of ours, or why there is
+// none.
+LONG ReadUninstallCommand(char* registered) {
+  HKEY key = nullptr;
+  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key);
+  if (result) return result;
+  DWORD size = kPathBufferSize + 1;
+  result = RegQueryValueExA(key, "UninstallString", nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(registered), &size);
+  RegCloseKey(key);
+  return result;
+}
+
 // True when the uninstall entry holds an UninstallString other than `command`: another
 // installation, in another folder, is registered.
 bool NamesAnotherUninstaller(const char* command) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key)) return false;
   char registered[kPathBufferSize + 2] = "";
-  DWORD size = sizeof registered - 1;
-  const LONG result = RegQueryValueExA(key, "UninstallString", nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(registered), &size);
-  RegCloseKey(key);
-  // A value too long for any command of ours is another one too.
+  const LONG result = ReadUninstallCommand(registered);
   return result == ERROR_MORE_DATA || (result == ERROR_SUCCESS && lstrcmpiA(registered, command));
 }
 
@@ -84,5 +93,23 @@ bool RegisterProduct(InstallLog* log, bool complete) {
   OpenSettingsKey(kSettingsKeyPath);
   SetSettingsString("language", LookupText("language_string"));
   CloseSettingsKey();
+  return true;
+}
+
+bool RegisteredInstallFolder(char* folder) {
+  char registered[kPathBufferSize + 2] = "";
+  if (ReadUninstallCommand(registered)) return false;
+  // The command is the uninstaller's path, in quotes when it holds a space.
+  char* path = registered;
+  if (*path == '"') {
+    const int length = lstrlenA(++path);
+    if (length && path[length - 1] == '"') path[length - 1] = '\0';
+  }
+  const int last = LastComponentIndex(path);
+  char name[kPathBufferSize];
+  if (last < 1 || !IsSamePath(PathComponent(path, last, name), kUninstallerName) ||
+      GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    return false;
+  PathPrefix(path, last - 1, folder);
   return true;
 }

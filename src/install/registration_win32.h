@@ -26,3 +26,9 @@ void CloseSettingsKey();
 // folder's uninstaller as it is: that installation stays registered. False when a line could
 // not be written (then nothing more is written).
 bool RegisterProduct(InstallLog* log, bool complete);
+
+// The install folder of the registered installation into `folder` (kPathBufferSize bytes): the
+// folder of the uninstaller that the uninstall entry names, when that uninstaller is there.
+// False when none is registered, or the entry names no uninstaller that is there: nothing
+// could remove that installation, and it does not hold a new one back.
+bool RegisteredInstallFolder(char* folder);

@@ -8,7 +8,7 @@ const char* const setupKeyCatalogue[] = {
     "cn_text", "0_01",
     "1_00", "1_01", "1_02", "1_prev", "1_next", "1_cancel",
     "2_00", "2_01", "2_02", "2_prev", "2_next", "2_cancel",
-    "3_00", "3_01", "3_02", "3_03", "3_04", "3_05", "3_06", "3_07", "3_08", "3_09",
+    "3_00", "3_01", "3_02", "3_03", "3_04", "3_05", "3_06", "3_07", "3_08", "3_09", "3_10", "3_11",
     "3_prev", "3_next", "3_cancel",
     "4_00", "4_01", "4_02", "4_prev", "4_next", "4_cancel",
     "5_00", "5_01", "5_02", "5_03", "5_04", "5_05", "5_prev", "5_next", "5_cancel",
@@ -17,5 +17,5 @@ const char* const setupKeyCatalogue[] = {
 };
 // clang-format on
 const int setupKeyCount = sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0];
-static_assert(sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0] == 75,
-              "every section defines the 75 catalogue keys");
+static_assert(sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0] == 77,
+              "every section defines the 77 catalogue keys");

@@ -520,6 +520,8 @@ const struct {
     {"3_07", "This folder is inside the Windows folder. Choose another folder."},
     {"3_08", "There is not enough free space on this drive."},
     {"3_09", "This folder holds files of another program. Choose another folder."},
+    {"3_10", "Quintaxel is installed in %s: install it there, or remove it first."},
+    {"3_11", "This name holds a character that Windows cannot use here. Type another."},
     {"3_prev", "<< &Back"},
     {"3_next", "&Next >>"},
     {"3_cancel", "&Cancel"},
@@ -595,8 +597,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
     }
   }
-  // The load stopped at the Russian header: the 75 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 75u);
+  // The load stopped at the Russian header: the 77 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 77u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -610,8 +612,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 75 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 76u);
+  // Read to the end of the text: the 77 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 78u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

@@ -92,6 +92,20 @@ class CancelOverAnInstallation : public CancelDuringCopy {
   }
 };
 
+// One installation at a time: page 3 opens on the installed folder, and refuses another, naming
+// the installed one.
+TEST_F(CancelOverAnInstallation, PageThreeOpensOnTheInstalledFolderAndRefusesAnother) {
+  ASSERT_TRUE(GoToPage(3));
+  EXPECT_EQ(Text(Control(kInstallEditId)), Widen(Folder()));
+  wizard_->SetEditText(Control(kInstallEditId), Widen(Folder() + "Two"));
+  wizard_->Click(kNextId);
+  const std::wstring refusal = FillSlots(Shown("3_10"), {Widen(Folder())});
+  EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(3, 8)) == refusal; }, 3000))
+      << Narrow(Text(PanelChild(3, 8)));
+  EXPECT_EQ(wizard_->VisiblePage(), 3);
+  EXPECT_FALSE(FolderExists(Folder() + "Two"));
+}
+
 TEST_F(CancelOverAnInstallation, LeavesTheEarlierInstallationAsItWas) {
   const std::string log = ReadBytes(Folder() + "\\install.log");
   const RegistryValue entry =

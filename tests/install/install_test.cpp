@@ -487,10 +487,11 @@ class UntrustedFolders : public InstallGroup {
   }
 
   // Page 3 with `folder` typed in whole.
-  static ::testing::AssertionResult TypeInstallFolder(const std::string& folder) {
+  static ::testing::AssertionResult TypeInstallFolder(const std::string& folder,
+                                                      const std::wstring& typed = L"") {
     const ::testing::AssertionResult shown = GoToPage(3);
     if (!shown) return shown;
-    wizard_->SetEditText(Control(kInstallEditId), Widen(folder));
+    wizard_->SetEditText(Control(kInstallEditId), typed.empty() ? Widen(folder) : typed);
     return ::testing::AssertionSuccess();
   }
 
@@ -509,6 +510,7 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
   const struct {
     std::string folder;
     const char* key;
+    std::wstring typed;  // when not the folder itself
   } rows[] = {
       {Open() + "\\Quintaxel", "3_04"},
       {Others(), "3_04"},
@@ -519,9 +521,11 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
       {tooLong, "3_06"},
       {std::string(windows) + "\\Qx", "3_07"},
       {OtherProduct(), "3_09"},
+      // An omega, which the code page lacks, is never taken as "O" or "?".
+      {Late() + "\\QO", "3_11", Widen(Late()) + L"\\Q\u03a9"},
   };
   for (const auto& row : rows) {
-    ASSERT_TRUE(TypeInstallFolder(row.folder));
+    ASSERT_TRUE(TypeInstallFolder(row.folder, row.typed));
     wizard_->Click(kNextId);
     EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(3, 8)) == Shown(row.key); }, 3000))
         << row.folder << ": " << Narrow(Text(PanelChild(3, 8)));
@@ -531,6 +535,7 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
   EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
   EXPECT_FALSE(FileExists(Others() + "\\install.log"));
   EXPECT_FALSE(FolderExists(Late() + "\\Qx"));
+  EXPECT_FALSE(FolderExists(Late() + "\\QO"));
   EXPECT_FALSE(FolderExists(tooLong));
   EXPECT_FALSE(FolderExists(std::string(windows) + "\\Qx"));
   EXPECT_EQ(ReadBytes(OtherProduct() + "\\uninstall.exe"), kOtherText);
