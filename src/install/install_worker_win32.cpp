@@ -307,13 +307,13 @@ InstallFolderCheck CheckAndHoldInstallChain(HeldFolders* chain, int* firstMissin
   const char* folder = installPicker.path;
   const int count = PackageEntryCount(kPayloadPackage);
   const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-  if (RegisteredInstallFolder(registeredFolder) && !IsSameFolder(registeredFolder, folder))
-    return kFolderNotRegistered;
   if (!IsOnFixedDrive(folder, root)) return kFolderNotOnFixedDrive;
   if (!AreInstallPathsTaken(folder, count)) return kFolderPathNotTaken;
   if (length == 0 || length >= sizeof windows || !IsInstallFolderAllowed(folder, windows))
     return kFolderInWindows;
   if (!HasRoomFor(root)) return kFolderTooLittleSpace;
+  if (RegisteredInstallFolder(registeredFolder) && !IsSameFolder(registeredFolder, folder))
+    return kFolderNotRegistered;
   if (!HoldsOnlyOurFiles(folder, count)) return kFolderOfAnotherProgram;
   if (!HoldTrustedChain(folder, kFolderInstalled, chain, firstMissing)) return kFolderUntrusted;
   return HoldsFolder(chain, windows) ? kFolderInWindows : kFolderUsable;

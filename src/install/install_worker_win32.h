@@ -12,10 +12,11 @@ DWORD WINAPI InstallWorker(LPVOID unused);
 enum { kWorkerIdle, kWorkerRunning, kWorkerCancelling };
 extern volatile LONG installState;
 
-// Why the install folder shown cannot be installed into. The check of the registered
-// installation runs first, then those from kFolderNotOnFixedDrive down, the trust rule last
-// (the typed text is judged by the wizard before them); each refusal has its own text on page
-// 3, the key "3_04" for kFolderUntrusted and on from there in this order.
+// Why the install folder shown cannot be installed into. The checks run from
+// kFolderNotOnFixedDrive down to kFolderTooLittleSpace, then that of the registered
+// installation, of another program's files and the trust rule last (the typed text is judged
+// by the wizard before them all); each refusal has its own text on page 3, the key "3_04" for
+// kFolderUntrusted and on from there in the order of the enum.
 enum InstallFolderCheck {
   kFolderUsable,
   kFolderUntrusted,         // other users may change it or a folder above it

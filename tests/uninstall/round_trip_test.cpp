@@ -78,7 +78,9 @@ TEST_F(UninstallRoundTrip, UndoesTwoInstallationsIntoOneFolderAtOnce) {
   EXPECT_EQ(Differences(before, TakeSystemState()), "");
 }
 
-// Installed into A and then into B, which the uninstall entry now names: A's own uninstaller
+// Installed into A and then into B, which the uninstall entry now names (setup installs beside
+// a registered installation only when its uninstaller is gone, as it is while B is installed
+// here): A's own uninstaller
 // removes A's files, leaves B's entry, settings and shortcuts (which point at B) and says that
 // it removed A's files and that another installation is registered, never that Quintaxel is gone;
 // B's uninstaller then undoes the rest.
@@ -86,7 +88,10 @@ TEST_F(UninstallRoundTrip, EachUninstallerAnswersForItsOwnInstallation) {
   const SystemState before = TakeSystemState();
   ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelA"));
   const Installation a = installation_;
+  const std::wstring away = a.uninstaller() + L".away";
+  ASSERT_TRUE(MoveFileW(a.uninstaller().c_str(), away.c_str()));
   ASSERT_TRUE(Install(false, L"Program Files", L"QuintaxelB"));
+  ASSERT_TRUE(MoveFileW(away.c_str(), a.uninstaller().c_str()));
   {
     UninstallerRun run;
     std::wstring removed = ProductText(0, "un_own_removed");
