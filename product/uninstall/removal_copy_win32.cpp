@@ -122,22 +122,23 @@ bool IsHeldFolder(HANDLE, const BY_HANDLE_FILE_INFORMATION& info, const void* co
   return IsSameIdentity(IdentityOf(info), *static_cast<const FileIdentity*>(context));
 }
 
-// The install folder, held by the inherited handle `held`, removed as itself. The hold shares no
-// delete access, so it is let go just before the folder is opened for deletion, while the chain
-// above it stays held; what that open finds must be the folder that was held.
-void RemoveHeldFolder(const char* folder, HANDLE held) {
+// A folder of the install folder's chain, held by the inherited handle `held`, removed as itself
+// when empty. The hold shares no delete access, so it is let go just before the folder is opened
+// for deletion, while the chain above it stays held; what that open finds must be the plain
+// folder that was held, never a link, nor what a link led the chain to.
+bool RemoveHeldFolder(const char* folder, HANDLE held) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(held, &info)) return;
+  if (!GetFileInformationByHandle(held, &info)) return false;
   const FileIdentity identity = IdentityOf(info);
   CloseHandle(held);
   const ItemRule sameFolder = {true, IsHeldFolder, &identity, 1};
-  RemoveItem(folder, sameFolder);
+  return RemoveItem(folder, sameFolder) == kRemoved;
 }
 
 }  // namespace
 
 bool StartRemovalCopy(const char* program, const char* temp, const HeldFolders* chain,
-                      bool removeFolder) {
+                      int folders) {
   char number[24], folder[kPathBufferSize], copy[kPathBufferSize];
   if (!MakePrivateFolder(temp, folder)) return false;
   // Named after this process as well, so that a test can tell the copy of one run.
@@ -152,13 +153,11 @@ bool StartRemovalCopy(const char* program, const char* temp, const HeldFolders* 
   HANDLE self = nullptr;
   char command[3 * kPathBufferSize];
   bool started = false;
-  const uintptr_t folderHandle =
-      removeFolder ? reinterpret_cast<uintptr_t>(chain->handles[chain->count - 1]) : 0;
   if (InheritChain(chain) &&
       DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                       SYNCHRONIZE, TRUE, 0) &&
       FormatFinishCommand(command, sizeof command, copy, reinterpret_cast<uintptr_t>(self),
-                          folderHandle, program)) {
+                          chain->handles + chain->count - folders, folders, program)) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
@@ -193,10 +192,16 @@ bool FinishRemoval(const UninstallOptions& options) {
   char log[kPathBufferSize], folder[kPathBufferSize], self[kPathBufferSize];
   if (PathBesideModule(log, sizeof log, options.original, kInstallLogName))
     RemoveItem(log, anyFile);
-  // Never a drive's root, which is no plain path.
-  PathPrefix(options.original, LastComponentIndex(options.original) - 1, folder);
-  if (options.folderHandle && IsPlainPath(folder))
-    RemoveHeldFolder(folder, reinterpret_cast<HANDLE>(options.folderHandle));
+  // The install folder, and then the folders above it innermost first, each only once the one
+  // inside it has gone. The handles are the chain's last, taken as one a component of the path:
+  // where the chain followed a link, one may be another folder than its path names, and then
+  // that folder, not being the one held, stays with all above it. Never a drive's root, which is
+  // no plain path.
+  const int last = LastComponentIndex(options.original) - 1;
+  for (int i = 0; i < options.folderCount; ++i)
+    if (!IsPlainPath(PathPrefix(options.original, last - i, folder)) ||
+        !RemoveHeldFolder(folder, reinterpret_cast<HANDLE>(options.folderHandles[i])))
+      break;
   // The copy, and then its private folder.
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   if (length > 0 && length < sizeof self) {

@@ -18,7 +18,9 @@
 //      file or registry entry of the product is among them, the uninstall entry, uninstall.exe
 //      and the log stay too, so that it can be run again to finish the job
 //   4  everything it acted on was removed, but some lines of the log were passed over: they name
-//      places outside the product's, are too long, or the last line was cut
+//      places outside the product's, are too long, or the last line was cut. The folders that an
+//      installation made above the install folder, on its path, are the product's: they go after
+//      it while each is empty, and one that holds anything else stays without a word
 //   5  its own installation's files were removed, but another installation is registered (the
 //      uninstall entry names another uninstall.exe): that one's entry, settings and shortcut
 //      folder stay, and so Quintaxel is not removed from the computer
@@ -30,8 +32,9 @@
 // then removes itself and the log, through a private copy that runs once this process has ended, is
 // removal_copy_win32.h. The copy is started before the final message, so that the message and the
 // exit code can say whether it could be; the copy shows nothing and its own exit code means
-// nothing. So when this process has exited, uninstall.exe, install.log and the install folder
-// disappear a moment later: a caller that checks them waits for that.
+// nothing. So when this process has exited, uninstall.exe, install.log, the install folder and
+// the empty folders the setup program made above it disappear a moment later: a caller that
+// checks them waits for that.
 //
 // Each uninstaller answers for its own installation only: when the uninstall entry's
 // UninstallString names another uninstall.exe (a later installation into another folder), the
@@ -285,8 +288,9 @@ int Uninstall(bool quiet) {
   const bool keepSelf = CarryOutPlan(plan, &left);
   // An installation into a drive's root listed the root; it is never removed.
   const bool listsFolder = plan.listsInstallFolder && !IsDriveRoot(places.normalFolder);
-  const bool copyStarted =
-      !keepSelf && StartRemovalCopy(places.program, places.temp, &places.chain, listsFolder);
+  // The folders above go after it, and only with it: while it stays, they hold it.
+  const bool copyStarted = !keepSelf && StartRemovalCopy(places.program, places.temp, &places.chain,
+                                                         listsFolder ? 1 + plan.foldersAbove : 0);
   if (!keepSelf && !copyStarted) {
     AddReportItem(&left, places.program);
     AddReportItem(&left, places.log);

@@ -123,6 +123,7 @@ struct LogPass {
   bool outOfMemory;
   int taken, passedOver;
   bool listsInstallFolder;
+  unsigned levelsAbove;  // bit n: a line names the folder n levels above the install folder
 };
 
 void AddStep(LogPass* pass, StepKind kind, RegistryRoot root, const char* path, int lastAt,
@@ -239,6 +240,13 @@ bool TakeFolderLine(LogPass* pass, char* line) {
   }
   if (isInstallFolder) {
     pass->listsInstallFolder = true;
+    return true;
+  }
+  // A folder the setup program made on its way to the install folder; one further up than
+  // kMostFoldersAbove is taken, and stays.
+  if (LiesBelow(installFolder, path)) {
+    const int level = CountSeparators(installFolder) - CountSeparators(path);
+    if (level <= kMostFoldersAbove && !IsKeptFolder(*pass, path)) pass->levelsAbove |= 1u << level;
     return true;
   }
   if (!LiesInInstallFolder(path, installFolder) ||
@@ -551,7 +559,7 @@ int ProductKeyOf(const RegistryName& name) {
 
 bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& places,
                         UninstallPlan* plan) {
-  *plan = UninstallPlan{nullptr, 0, 0, 0, false};
+  *plan = UninstallPlan{};
   LogPass pass = {};
   pass.places = &places;
   // A drive's root may be the install folder; any other must be plain.
@@ -584,12 +592,14 @@ bool BuildUninstallPlan(const char* text, int length, const UninstallPlaces& pla
   plan->taken = pass.taken;
   plan->passedOver = pass.passedOver;
   plan->listsInstallFolder = pass.listsInstallFolder;
+  // The levels named one after the other from the install folder's parent up.
+  plan->foldersAbove = __builtin_ctz(~(pass.levelsAbove >> 1));
   return true;
 }
 
 void FreeUninstallPlan(UninstallPlan* plan) {
   std::free(plan->steps);
-  *plan = UninstallPlan{nullptr, 0, 0, 0, false};
+  *plan = UninstallPlan{};
 }
 
 bool IsProductShortcut(const ShortcutName* names, int count, const char* fileName,

@@ -16,7 +16,9 @@
 //    a file directly in a shortcut folder named on an earlier line and bearing one of the
 //    product's shortcut file names;
 //  - the desktop shortcut's file name directly in the user's desktop folder;
-//  - a registry name at or below the uninstall key or the settings key.
+//  - a registry name at or below the uninstall key or the settings key;
+//  - a folder above the install folder on its path (the folders the setup program made to reach
+//    it), but never a drive's root.
 // Every other line is passed over, and so is every path of 260 bytes or more: nothing is ever
 // cut to fit. Paths compare without regard to the case of ASCII letters. The install folder may
 // be a drive's root (C:\): the product's names are taken there as anywhere, the root never.
@@ -123,6 +125,9 @@ struct UninstallPlaces {
   const ProductNames* names;
 };
 
+// The folders above the install folder that an uninstaller removes at most.
+constexpr int kMostFoldersAbove = 8;
+
 struct UninstallPlan {
   UninstallStep* steps;  // in the order of removal; null when there are none
   int count;
@@ -138,6 +143,12 @@ struct UninstallPlan {
   // very end, when empty, after uninstall.exe and the log; neither of those two, nor the folder,
   // is a step of the plan (see removal_copy_win32.h).
   bool listsInstallFolder;
+  // How many folders right above the install folder, from its parent up to the first that no
+  // line names (kMostFoldersAbove at most), the log names as the setup program's own: the folders
+  // it made on its way to the install folder, on that folder's path and never a drive's root or a
+  // kept folder. They go after the install folder, each when empty, and are no steps of the plan
+  // either.
+  int foldersAbove;
 };
 
 // Builds the plan from the log's text (`length` bytes, NUL bytes among them): the lines in

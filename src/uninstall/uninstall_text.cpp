@@ -44,15 +44,16 @@ bool ReadNumber(const char** p, uintptr_t* value) {
   return true;
 }
 
-// HANDLE FOLDER "ORIGINAL", and nothing after it.
+// HANDLE [FOLDER...] "ORIGINAL", and nothing after it.
 bool ReadFinishParts(const char* p, UninstallOptions* options) {
-  uintptr_t handle = 0, folder = 0;
+  uintptr_t handle = 0;
+  int count = 0;
   p = SkipSpaces(p);
   if (!ReadNumber(&p, &handle) || handle == 0 || *p != ' ') return false;
-  p = SkipSpaces(p);
-  if (!ReadNumber(&p, &folder) || *p != ' ') return false;
-  p = SkipSpaces(p);
-  if (*p != '"') return false;
+  for (p = SkipSpaces(p); *p != '"'; p = SkipSpaces(p))
+    if (count == kMostFinishFolders || !ReadNumber(&p, &options->folderHandles[count++]) ||
+        *p != ' ')
+      return false;
   const char* closing = std::strchr(p + 1, '"');
   if (!closing || closing == p + 1 || *SkipSpaces(closing + 1) != '\0') return false;
   const size_t length = size_t(closing - (p + 1));
@@ -60,7 +61,7 @@ bool ReadFinishParts(const char* p, UninstallOptions* options) {
   std::memcpy(options->original, p + 1, length);
   options->original[length] = '\0';
   options->waitHandle = handle;
-  options->folderHandle = folder;
+  options->folderCount = count;
   return true;
 }
 
@@ -69,7 +70,7 @@ bool ReadFinishParts(const char* p, UninstallOptions* options) {
 void ReadUninstallOptions(const char* arguments, UninstallOptions* options) {
   options->mode = kAskFirst;
   options->waitHandle = 0;
-  options->folderHandle = 0;
+  options->folderCount = 0;
   options->original[0] = '\0';
   const char* p = SkipSpaces(arguments);
   if (IsOption(p, kQuietOption)) {
@@ -81,11 +82,17 @@ void ReadUninstallOptions(const char* arguments, UninstallOptions* options) {
 }
 
 bool FormatFinishCommand(char* out, size_t size, const char* copyPath, uintptr_t waitHandle,
-                         uintptr_t folderHandle, const char* original) {
-  char handle[24], folder[24];
-  const char* const texts[] = {copyPath, kFinishOption, DecimalText(handle, waitHandle),
-                               DecimalText(folder, folderHandle), original};
-  return FillTextSlots(out, size, "\"%s\" %s %s %s \"%s\"", texts, 5) < size;
+                         void* const* folders, int folderCount, const char* original) {
+  char handle[24], handles[kMostFinishFolders * 24];
+  char* at = handles;
+  *at = '\0';
+  while (folderCount > 0) {
+    *at++ = ' ';
+    at += std::strlen(DecimalText(at, uintptr_t(folders[--folderCount])));
+  }
+  const char* const texts[] = {copyPath, kFinishOption, DecimalText(handle, waitHandle), handles,
+                               original};
+  return FillTextSlots(out, size, "\"%s\" %s %s%s \"%s\"", texts, 5) < size;
 }
 
 char* DecimalText(char* out, uintptr_t value) {

@@ -53,6 +53,7 @@ struct Plan {
   std::vector<std::string> steps;
   int taken, passedOver;
   bool listsInstallFolder;
+  int foldersAbove;
   std::vector<std::string> places;  // of each file and folder step, the place it begins with
 };
 
@@ -81,7 +82,7 @@ Plan BuildPlan(const std::string& log, const std::string& folder = kQ) {
       folder.c_str(), program.c_str(), logPath.c_str(), kDesktop.c_str(), kept, 2, &kNames};
   UninstallPlan plan;
   EXPECT_TRUE(BuildUninstallPlan(log.data(), int(log.size()), places, &plan));
-  Plan result = {{}, plan.taken, plan.passedOver, plan.listsInstallFolder, {}};
+  Plan result = {{}, plan.taken, plan.passedOver, plan.listsInstallFolder, plan.foldersAbove, {}};
   for (int i = 0; i < plan.count; ++i) {
     const UninstallStep& step = plan.steps[i];
     result.steps.push_back(Describe(step));
@@ -230,10 +231,15 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
        {"file " + kQ + "\\quintaxel.exe", fileA},
        3},
       {"a line longer than any of the setup's", kQ + "\\" + std::string(600, 'x') + "\r\n", {}, 1},
-      {"a folder above the install folder", "C:\\Program Files\\\r\n", {}, 1},
+      {"folders beside the install folder, one that starts alike, and the drive's root",
+       "C:\\Program Files\\Other\\\r\nC:\\Program Files\\Other\\Quintaxel\\\r\n"
+       "C:\\Program Files\\Quint\\\r\nC:\\\r\n",
+       {},
+       4},
       {"climbing out",
-       kQ + "\\..\\..\\Windows\\win.ini\r\n" + kQ + "\\..\\\r\n" + kQ + "\\help\\.\\..\\..\\x\r\n" +
-           kQ + "/../x\r\n" + kQ + "\\...\\x\r\n" + kQ + "\\. .\\x\r\n" + kQ + "\\\\x\r\n",
+       kQ + "\\..\\..\\Windows\\win.ini\r\n" + kQ + "\\..\\Other\\\r\n" + kQ +
+           "\\help\\.\\..\\..\\x\r\n" + kQ + "/../x\r\n" + kQ + "\\...\\x\r\n" + kQ +
+           "\\. .\\x\r\n" + kQ + "\\\\x\r\n",
        {},
        7},
       {"a sibling folder that starts alike", "C:\\Program Files\\Quintaxel2\\x.txt\r\n", {}, 1},
@@ -307,6 +313,39 @@ TEST(UninstallPlan, PassesOverWhatIsNotTheProducts) {
     EXPECT_EQ(plan.steps, row.steps) << row.what;
     EXPECT_EQ(plan.passedOver, row.passedOver) << row.what;
     EXPECT_EQ(plan.taken == 0, row.steps.empty()) << row.what;
+  }
+}
+
+// The setup program logs every folder it made on its way to the install folder, outermost first:
+// those lines are its own, and the folders go after the install folder, but only a chain of them
+// from the install folder's parent up, and never a kept folder.
+TEST(UninstallPlan, FoldersMadeAboveTheInstallFolderAreTheProducts) {
+  const struct {
+    std::string folder;
+    std::vector<std::string> above;  // folder lines before the installation's own
+    int foldersAbove, passedOver;
+  } rows[] = {
+      {"C:\\Apps\\Qx", {"C:\\Apps"}, 1, 0},
+      {"C:\\A\\B\\Qx", {"C:\\A", "c:\\a\\B."}, 2, 0},
+      {"C:\\A\\B\\Qx", {"C:\\A"}, 0, 0},  // C:\A\B was there before: so C:\A stays
+      {"C:\\Apps\\Qx", {"C:\\Apps\\Other", "C:\\Apps\\Other\\Qx", "C:\\Apps\\Q"}, 0, 3},
+      {kPrograms + "\\Qx", {kPrograms}, 0, 0},
+      {"C:\\1\\2\\3\\4\\5\\6\\7\\8\\9\\Qx",
+       {"C:\\1", "C:\\1\\2", "C:\\1\\2\\3", "C:\\1\\2\\3\\4", "C:\\1\\2\\3\\4\\5",
+        "C:\\1\\2\\3\\4\\5\\6", "C:\\1\\2\\3\\4\\5\\6\\7", "C:\\1\\2\\3\\4\\5\\6\\7\\8",
+        "C:\\1\\2\\3\\4\\5\\6\\7\\8\\9"},
+       kMostFoldersAbove,
+       0},
+  };
+  for (const auto& row : rows) {
+    std::string log;
+    for (const std::string& folder : row.above)
+      log += folder + "\\\r\n";
+    const Plan plan =
+        BuildPlan(log + InstallationLog(true, nullptr, "Quintaxel", row.folder), row.folder);
+    EXPECT_EQ(plan.foldersAbove, row.foldersAbove) << row.folder << " " << row.above[0];
+    EXPECT_EQ(plan.passedOver, row.passedOver) << row.folder << " " << row.above[0];
+    EXPECT_TRUE(plan.listsInstallFolder) << row.folder;
   }
 }
 
@@ -549,6 +588,9 @@ TEST(UninstallOptions, CommandLines) {
       {"/finish 12 1 \"C:\\Q\\uninstall.exe\" more", kBadFinish},
       {"/finish 99999999999999999999 1 \"C:\\Q\\uninstall.exe\"", kBadFinish},
       {"/finish 12 1 \"C:\\Q\\uninstall.exe\"", kFinish},
+      {"/finish 12 \"C:\\Q\\uninstall.exe\"", kFinish},  // every folder stays
+      {"/finish 12 1 2 3 4 5 6 7 8 9 \"C:\\Q\\uninstall.exe\"", kFinish},
+      {"/finish 12 1 2 3 4 5 6 7 8 9 10 \"C:\\Q\\uninstall.exe\"", kBadFinish},
   };
   for (const auto& row : rows) {
     UninstallOptions options;
@@ -562,17 +604,25 @@ TEST(UninstallOptions, TheCopysCommandReadsBack) {
   const std::string original = kQ + "\\uninstall.exe";
   const char* copy = "C:\\Users\\me\\Local Settings\\Temp\\qxuninstall4242.exe";
   for (const uintptr_t handle : {uintptr_t(1), uintptr_t(0x1F4), UINTPTR_MAX}) {
-    ASSERT_TRUE(
-        FormatFinishCommand(command, sizeof command, copy, handle, handle - 1, original.c_str()));
-    const char* arguments = SkipProgramName(command);
-    UninstallOptions options;
-    ReadUninstallOptions(arguments, &options);
-    EXPECT_EQ(options.mode, kFinish) << command;
-    EXPECT_EQ(options.waitHandle, handle);
-    EXPECT_EQ(options.folderHandle, handle - 1);
-    EXPECT_EQ(original, options.original);
+    // As the chain holds them, the drive's root first: the command names them innermost first.
+    void* const chain[] = {reinterpret_cast<void*>(handle - 2), reinterpret_cast<void*>(handle - 1),
+                           reinterpret_cast<void*>(handle)};
+    for (int count = 0; count <= 3; ++count) {
+      ASSERT_TRUE(FormatFinishCommand(command, sizeof command, copy, handle, chain + 3 - count,
+                                      count, original.c_str()));
+      const char* arguments = SkipProgramName(command);
+      UninstallOptions options;
+      ReadUninstallOptions(arguments, &options);
+      EXPECT_EQ(options.mode, kFinish) << command;
+      EXPECT_EQ(options.waitHandle, handle);
+      ASSERT_EQ(options.folderCount, count) << command;
+      for (int i = 0; i < count; ++i)
+        EXPECT_EQ(options.folderHandles[i], handle - uintptr_t(i)) << command;
+      EXPECT_EQ(original, options.original);
+    }
   }
-  EXPECT_FALSE(FormatFinishCommand(command, 40, copy, 1, 2, original.c_str()));
+  void* const one[] = {reinterpret_cast<void*>(2)};
+  EXPECT_FALSE(FormatFinishCommand(command, 40, copy, 1, one, 1, original.c_str()));
 }
 
 TEST(UninstallReport, ListEndsInACutMarkWhenFull) {

@@ -138,6 +138,26 @@ TEST_F(UninstallRoundTrip, UndoesInstallationsIntoOddlySpelledFolders) {
   RemoveDirectoryW(picked.c_str());
 }
 
+// Into a folder whose parent was not there either: the setup program made both, and both go,
+// the parent after the install folder. Another program's file in the parent keeps it, silently.
+TEST_F(UninstallRoundTrip, RemovesTheFoldersSetupMadeAboveTheInstallFolder) {
+  const std::wstring above = L"C:\\qx-above", other = above + L"\\other.txt";
+  const SystemState before = TakeSystemState();
+  for (const bool othersFile : {false, true}) {
+    ASSERT_TRUE(Install(false, (above + L"\\Quintaxel").c_str()));
+    if (othersFile) WriteWholeFile(other, "another program's file\r\n");
+    UninstallerRun run;
+    EXPECT_EQ(UninstallQuietly(&run), kRemovedAll) << othersFile;
+    ASSERT_TRUE(run.WaitForSelfRemoval(installation_));
+    EXPECT_FALSE(IsThere(installation_.folder)) << othersFile;
+    EXPECT_EQ(IsThere(above), othersFile);
+    EXPECT_EQ(IsThere(other), othersFile);
+  }
+  DeleteFileW(other.c_str());
+  RemoveDirectoryW(above.c_str());
+  EXPECT_EQ(Differences(before, TakeSystemState()), "");
+}
+
 // Under LC_ALL=ru_RU.UTF-8 only (code page 1251): the Russian texts are Windows-1251.
 class RussianUninstallRoundTrip : public UninstallRoundTrip {
  protected:

@@ -427,7 +427,9 @@ std::string UnixPath(const std::wstring& path) {
     codePage_ = kCyrillic;
   }
   ::testing::AssertionResult moved = GoToPage(picked ? 3 : 4);
-  if (moved && picked)
+  if (moved && picked && picked[0] && picked[1] == L':')
+    wizard_->SetEditText(Control(wizard::kInstallEditId), picked);
+  else if (moved && picked)
     moved = ChooseInstallFolder(wizard_.get(), Control(wizard::kInstallListId),
                                 Control(wizard::kInstallEditId), picked, leaf);
   if (moved) moved = GoToPage(4);

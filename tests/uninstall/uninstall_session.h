@@ -110,7 +110,8 @@ class UninstallGroup : public wizard::WizardGroup {
   // Walks the wizard with its defaults (both shortcut kinds), in Russian with `russian`, and
   // finishes without starting the product. With `picked`, the install folder is chosen as a
   // user would: the folder `picked` of the drive's root clicked in the folder list, and `leaf`
-  // typed as the leaf name. `installation_.folder` is then that folder as Windows names it.
+  // typed as the leaf name; a `picked` with a drive letter is typed whole instead, a path whose
+  // folders need not exist. `installation_.folder` is then that folder as Windows names it.
   // With `shortcutLeaf`, that is typed as the shortcut folder's leaf name on page 4.
   ::testing::AssertionResult Install(bool russian = false, const wchar_t* picked = nullptr,
                                      const wchar_t* leaf = L"",
