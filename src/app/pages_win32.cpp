@@ -18,7 +18,7 @@
 
 HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, summaryLabel,
     createShortcutsCheck, desktopShortcutCheck, launchCheck, copyStatusLabel, copyFileLabel,
-    copyProgress, finishLabel, installRefusalLabel;
+    copyProgress, finishLabel, installRefusalLabel, shortcutRefusalLabel;
 
 namespace {
 
@@ -73,9 +73,10 @@ const ControlRow kPageRows[] = {
     {4, kCheckBox, "4_01", 20, 10, 380, 15, kCreateShortcutsCheckId, &createShortcutsCheck,
      kReloadKey},
     {4, kPathEdit, nullptr, 20, 30, -40, 20, kShortcutPathEditId, nullptr, kReloadNothing},
-    {4, kFolderList, nullptr, 20, 50, -40, 100, kShortcutFolderListId, nullptr, kReloadNothing},
+    {4, kFolderList, nullptr, 20, 50, 250, 100, kShortcutFolderListId, nullptr, kReloadNothing},
     {4, kCheckBox, "4_02", 20, 148, 380, 15, kDesktopShortcutCheckId, &desktopShortcutCheck,
      kReloadKey},
+    {4, kLabel, nullptr, 280, 50, 110, 95, 0, &shortcutRefusalLabel, kReloadEmpty},
 
     {5, kLabel, "5_01", 20, 10, 390, 55, 0, nullptr, kReloadKey},
     {5, kLabel, "5_02", 20, 50, 390, 45, 0, &summaryLabel, kReloadKey},

@@ -167,21 +167,23 @@ bool IsHeldByCodePage(HWND edit) {
   return !replaced;
 }
 
-// Page 3 is left only for a folder that can be installed into; otherwise its line says why, and
-// the page stays.
-bool AcceptInstallFolder() {
+// Page 3 is left only for a folder that can be installed into, page 4 only for a shortcut folder
+// that can take the shortcuts; otherwise the page's line says why, and the page stays. A
+// disabled edit names no folder.
+bool AcceptFolder(FolderPicker* picker, HWND refusalLabel, InstallFolderCheck (*checkFolder)()) {
   InstallFolderCheck check = kFolderTextReplaced;
-  if (IsHeldByCodePage(installPicker.pathEdit)) {
+  if (!IsWindowEnabled(picker->pathEdit) || IsHeldByCodePage(picker->pathEdit)) {
     // The folder that is shown is the folder that is used, however it was typed.
-    TakeTypedPath(&installPicker);
-    check = CheckInstallFolder();
+    TakeTypedPath(picker);
+    check = checkFolder();
   }
-  SetWindowTextA(installRefusalLabel, InstallFolderCheckText(check));
+  SetWindowTextA(refusalLabel, InstallFolderCheckText(check));
   return check == kFolderUsable;
 }
 
 void OnCreateShortcutsClicked(HWND checkBox) {
   const BOOL enable = IsChecked(checkBox);
+  SetWindowTextA(shortcutRefusalLabel, "");
   if (!enable) {
     MoveFocusOff(shortcutPicker.list);
     MoveFocusOff(shortcutPicker.pathEdit);
@@ -213,8 +215,12 @@ bool OnCommand(int id, int code, HWND control) {
       // A second click queued while the first one switched pages, or the dialog keys' command
       // for a hidden default button, must not act on the page that followed.
       if (!IsActionable(nextButton)) break;
-      if (wizardState.currentPage == 3 && !AcceptInstallFolder()) break;
-      if (wizardState.currentPage == 4) TakeTypedPath(&shortcutPicker);
+      if (wizardState.currentPage == 3 &&
+          !AcceptFolder(&installPicker, installRefusalLabel, CheckInstallFolder))
+        break;
+      if (wizardState.currentPage == 4 &&
+          !AcceptFolder(&shortcutPicker, shortcutRefusalLabel, CheckShortcutFolder))
+        break;
       ShowPage(wizardState.currentPage + 1);
       break;
     case kCancelButtonId:
@@ -244,6 +250,7 @@ bool OnCommand(int id, int code, HWND control) {
       OnFolderListNotice(&shortcutPicker, code);
       break;
     case kShortcutPathEditId:
+      if (code == EN_CHANGE) SetWindowTextA(shortcutRefusalLabel, "");
       OnPathEditChanged(&shortcutPicker);
       break;
   }

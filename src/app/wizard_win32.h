@@ -49,8 +49,9 @@ extern HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, 
     copyProgress;
 // The first text of the last page, which says whether the installation is complete.
 extern HWND finishLabel;
-// Page 3's line that says why the folder shown cannot be installed into; empty until then.
-extern HWND installRefusalLabel;
+// Page 3's line that says why the folder shown cannot be installed into, and page 4's for the
+// shortcut folder; empty until then.
+extern HWND installRefusalLabel, shortcutRefusalLabel;
 
 // The start-up sequence and the message loop; returns the process exit status.
 int RunSetup(HINSTANCE instance, const char* commandLineRest);

@@ -268,12 +268,10 @@ bool HoldsOnlyOurFiles(const char* folder, int count) {
   return ours;
 }
 
-// Everything the installation will make beyond the install folder's paths is one Windows takes:
-// the payload's names, the shortcuts' paths; and the protection can be built.
+// Everything the installation will make beyond the install folder's and the shortcuts' paths is
+// one Windows takes: the payload's names; and the protection can be built.
 bool IsInstallationPossible(int count) {
-  if (!ProtectedAttributes() ||
-      !AreShortcutPathsPlain(IsChecked(createShortcutsCheck), IsChecked(desktopShortcutCheck)))
-    return false;
+  if (!ProtectedAttributes()) return false;
   for (int i = 0; i < count; ++i) {
     char name[kPathBufferSize] = "";
     PackageEntryName(kPayloadPackage, i, name);
@@ -396,6 +394,7 @@ StartResult MakeInstallFolders(Installation* run) {
 StartResult StartInstallation(int count, Installation* run, InstallFolderCheck* check) {
   *check = CheckAndHoldInstallChain(&run->chain, &run->firstMissing);
   if (*check == kFolderUntrusted) return kFolderRefused;
+  if (*check == kFolderUsable) *check = CheckShortcutFolder();
   if (*check != kFolderUsable) return kFolderChecked;
   if (!IsInstallationPossible(count)) return kNotPossible;
   return MakeInstallFolders(run);
@@ -467,6 +466,19 @@ InstallFolderCheck CheckInstallFolder() {
   const InstallFolderCheck check = CheckAndHoldInstallChain(&chain, &firstMissing);
   ReleaseFolders(&chain);
   return check;
+}
+
+InstallFolderCheck CheckShortcutFolder() {
+  char root[4];
+  const bool inFolder = IsChecked(createShortcutsCheck);
+  const char* folder = shortcutPicker.path;
+  if (inFolder && !IsOnFixedDrive(folder, root)) return kFolderNotOnFixedDrive;
+  if (!AreShortcutPathsPlain(inFolder, IsChecked(desktopShortcutCheck))) return kFolderPathNotTaken;
+  HeldFolders held = {};
+  int firstMissing = 0;
+  const bool trusted = !inFolder || HoldTrustedChain(folder, kFolderOnTheWay, &held, &firstMissing);
+  ReleaseFolders(&held);
+  return trusted ? kFolderUsable : kFolderUntrusted;
 }
 
 const char* InstallFolderCheckText(InstallFolderCheck check) {

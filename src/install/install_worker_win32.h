@@ -32,6 +32,11 @@ enum InstallFolderCheck {
 // Checks the install folder shown. Asked on Next of page 3; the copy asks again, since things
 // change meanwhile, and makes nothing when the answer is not kFolderUsable.
 InstallFolderCheck CheckInstallFolder();
-// The text of page 3's line for `check`, in the wizard's language; empty for kFolderUsable.
-// Valid until the next call.
+// Checks the shortcut folder shown, when the shortcuts go there: on a fixed drive, trusted, every
+// shortcut's path one that fits and Windows takes, the desktop shortcut's too. Asked on Next of
+// page 4, and again by the copy. The desktop itself is judged when its shortcut is made: it is no
+// folder the user chose.
+InstallFolderCheck CheckShortcutFolder();
+// The text of page 3's or page 4's line for `check`, in the wizard's language; empty for
+// kFolderUsable. Valid until the next call.
 const char* InstallFolderCheckText(InstallFolderCheck check);

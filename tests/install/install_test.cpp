@@ -386,6 +386,10 @@ class LinkedPlaces : public InstallGroup {
     InstallGroup::SetUp();
   }
 
+  static void UntickLaunch() {
+    wizard_->Click(kLaunchId);
+    EXPECT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  }
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string UsersFolder() { return ProgramFiles().substr(0, 3) + "QxUsersFolder"; }
   static std::string UsersHelp() { return ProgramFiles().substr(0, 3) + "QxUsersHelp"; }
@@ -401,15 +405,21 @@ class LinkedPlaces : public InstallGroup {
   static constexpr char kUsersText[] = "the user's own file";
 };
 
-TEST_F(LinkedPlaces, AShortcutFolderThatIsALinkGetsNothing) {
+TEST_F(LinkedPlaces, AShortcutFolderThatIsALinkIsRefusedOnPageFour) {
   ASSERT_TRUE(MakeHostLink(Programs(kShortcutLeaf), UsersFolder()));
   ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
   ASSERT_TRUE(ChooseShortcutFolder(kShortcutLeaf));
   ASSERT_TRUE(ChooseShortcuts(true, false));
+  wizard_->Click(kNextId);
+  EXPECT_TRUE(WaitUntil([] { return Text(PanelChild(4, 4)) == Shown("3_04"); }, 3000))
+      << Narrow(Text(PanelChild(4, 4)));
+  EXPECT_EQ(wizard_->VisiblePage(), 4);
+  // Without the folder's shortcuts the rest installs.
+  ASSERT_TRUE(ChooseShortcuts(false, false));
+  EXPECT_EQ(Text(PanelChild(4, 4)), L"") << "the line went with the choice it judged";
   FinishState finish;
   ASSERT_TRUE(Install(&finish));
-  // Everything else is there: only the shortcuts are missing, and the product may be started.
-  EXPECT_EQ(finish.finishText, Shown("7_06"));
+  EXPECT_EQ(finish.finishText, Shown("7_01"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(UsersFolder()), std::vector<std::string>{"Help.lnk"});
   EXPECT_EQ(ReadBytes(UsersFolder() + "\\Help.lnk"), kUsersText);
@@ -455,6 +465,27 @@ TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoATrustedFolderGetsItsShortcut) {
   EXPECT_EQ(finish.finishText, Shown("7_01"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{KeyText("sc1") + ".lnk"});
+  UntickLaunch();  // the product would hold its files against the next case
+  ASSERT_TRUE(Finish());
+  PutDesktopBack();
+}
+
+// The desktop is no folder the user chose: one that other users may change costs the
+// installation its shortcut alone, and page 7 says so.
+TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoAnUntrustedFolderGetsNoShortcut) {
+  RemoveTree(HostDesktop());
+  CreateDirectoryA(HostDesktop().c_str(), nullptr);
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", HostDesktop()));
+  ASSERT_TRUE(MoveOnHost(Desktop(), SavedDesktop()));
+  ASSERT_TRUE(MakeHostLink(Desktop(), HostDesktop()));
+  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, true));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, Shown("7_06"));
+  EXPECT_TRUE(finish.launchChecked);
+  EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{});
+  UntickLaunch();
   ASSERT_TRUE(Finish());
   PutDesktopBack();
 }
@@ -469,7 +500,7 @@ class UntrustedFolders : public InstallGroup {
  protected:
   static void SetUpTestSuite() {
     PrepareGroup(Late() + "\\Quintaxel");
-    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late()}) {
+    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late(), LateShortcuts()}) {
       RemoveTree(folder);
       CreateDirectoryA(folder.c_str(), nullptr);
     }
@@ -482,8 +513,13 @@ class UntrustedFolders : public InstallGroup {
   static void TearDownTestSuite() {
     RemoveHostLink(Open() + "\\QxLink");
     EndGroup(Late() + "\\Quintaxel");
-    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late()})
+    for (const std::string& folder : {Open(), Others(), OtherProduct(), Late(), LateShortcuts()})
       RemoveTree(folder);
+  }
+  // A case that installs ends the program: the next one starts it again.
+  void SetUp() override {
+    if (!wizard_->Running()) StartWizard();
+    InstallGroup::SetUp();
   }
 
   // Page 3 with `folder` typed in whole.
@@ -500,6 +536,7 @@ class UntrustedFolders : public InstallGroup {
   static std::string Others() { return Root() + "QxOthers"; }
   static std::string OtherProduct() { return Root() + "QxOtherProduct"; }
   static std::string Late() { return Root() + "QxOpenedLater"; }
+  static std::string LateShortcuts() { return Root() + "QxShortcutsOpenedLater"; }
   static constexpr char kOtherText[] = "another product's uninstaller";
 };
 
@@ -541,6 +578,45 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
   EXPECT_EQ(ReadBytes(OtherProduct() + "\\uninstall.exe"), kOtherText);
   EXPECT_FALSE(FileExists(OtherProduct() + "\\install.log"));
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+}
+
+// The shortcut folder is judged on Next of page 4 as the install folder is on page 3, and again
+// by the copy, which then makes nothing.
+TEST_F(UntrustedFolders, ShortcutFoldersAreRefusedOnPageFourAndByTheCopy) {
+  const std::string tooLong = Root() + std::string(250, 'L');
+  const struct {
+    std::string folder;
+    const char* key;
+    std::wstring typed;
+  } rows[] = {
+      {Open() + "\\Quintaxel", "3_04"},
+      {"\\\\server\\share\\x", "3_05"},
+      {"q:\\Qx", "3_05"},
+      {tooLong, "3_06"},
+      {Late() + "\\QO", "3_11", Widen(Late()) + L"\\Q\u03a9"},
+  };
+  ASSERT_TRUE(TypeInstallFolder(Late() + "\\Quintaxel"));
+  ASSERT_TRUE(ChooseShortcuts(true, false));
+  for (const auto& row : rows) {
+    wizard_->SetEditText(Control(kShortcutEditId),
+                         row.typed.empty() ? Widen(row.folder) : row.typed);
+    wizard_->Click(kNextId);
+    EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(4, 4)) == Shown(row.key); }, 3000))
+        << row.folder << ": " << Narrow(Text(PanelChild(4, 4)));
+    EXPECT_EQ(wizard_->VisiblePage(), 4) << row.folder;
+  }
+  EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
+  EXPECT_FALSE(FolderExists(Late() + "\\QO"));
+  // Taken on page 4, opened to all before the copy: nothing is installed, and page 7 says why.
+  wizard_->SetEditText(Control(kShortcutEditId), Widen(LateShortcuts()));
+  ASSERT_TRUE(GoToPage(5));
+  ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chmod 777", LateShortcuts()));
+  FinishState finish;
+  ASSERT_TRUE(Install(&finish));
+  EXPECT_EQ(finish.finishText, FillSlots(Shown("7_07"), {Shown("3_04")}));
+  EXPECT_FALSE(FolderExists(Late() + "\\Quintaxel"));
+  EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+  ASSERT_TRUE(Finish());
 }
 
 TEST_F(UntrustedFolders, AFolderOpenedToAllAfterPageThreeIsRefusedByTheCopy) {

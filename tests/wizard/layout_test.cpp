@@ -70,9 +70,7 @@ class WizardLayout : public WizardGroup {
     return std::string(windows, 3) + "Program Files\\Quintaxel";
   }
 
-  static std::string DefaultShortcutPath() {
-    return SpecialFolder(CSIDL_PROGRAMS) + "\\Quintaxel";
-  }
+  static std::string DefaultShortcutPath() { return SpecialFolder(CSIDL_PROGRAMS) + "\\Quintaxel"; }
 
   static std::string RequiredSpace() {
     const std::string payload = ReadFileBytes(HostPath(QX_PACKAGE_DIR "/payload.pkg"));
@@ -143,9 +141,11 @@ class WizardLayout : public WizardGroup {
          D},
         {"shortcut path edit", 4, 1, "Edit", 20, 30, W - 40, 20, kShortcutEditId, kPathEdit,
          kClientEdge, Value(DefaultShortcutPath()), M, D},
-        {"shortcut folder list", 4, 2, "ListBox", 20, 50, W - 40, 100, kShortcutListId, kFolderList,
+        {"shortcut folder list", 4, 2, "ListBox", 20, 50, 250, 100, kShortcutListId, kFolderList,
          kClientEdge, NoText(), Height::kWholeEntries, Font::kOwnerDrawn},
         {"4_02", 4, 3, "Button", 20, 148, 380, 15, kDesktopShortcutId, kCheckBox, 0, Key("4_02"), M,
+         D},
+        {"shortcut folder refusal", 4, 4, "Static", 280, 50, 110, 95, 0, kLabel, 0, Value(""), M,
          D},
 
         {"5_01", 5, 0, "Static", 20, 10, 390, 55, 0, kLabel, 0, Key("5_01"), M, D},
