@@ -16,6 +16,7 @@
 #include "lang/fill_text.h"
 #include "product_language_win32.h"
 #include "startup.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "lang/license.h"
 #include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 HWND headerCaption, backButton, nextButton, cancelButton, languageCombo, summaryLabel,
     createShortcutsCheck, desktopShortcutCheck, launchCheck, copyStatusLabel, copyFileLabel,
@@ -42,54 +43,55 @@ enum ReloadText { kReloadKey, kReloadEmpty, kReloadLicense, kReloadNothing };
 
 // A width of 0 or less is measured from the client width: 0 is W, -40 is W - 40.
 // The fields are as narrow as their values, since every user downloads the table.
+// The key is held in the row, not pointed at: a pointer would be one more relocation.
 struct ControlRow {
   unsigned char page;
   ControlKind kind : 8;
-  const char* key;
+  ReloadText reload : 8;
+  char key[5];  // empty for a control without a text of its own
   short x, y, width, height, id;
   HWND* handle;
-  ReloadText reload : 8;
 };
 
 const ControlRow kPageRows[] = {
-    {1, kLabel, "1_01", 20, 10, 300, 35, 0, nullptr, kReloadKey},
-    {1, kLabel, "1_02", 20, 50, 400, 35, 0, nullptr, kReloadKey},
-    {1, kLanguageList, nullptr, 20, 95, 200, 80, kLanguageComboId, &languageCombo, kReloadNothing},
+    {1, kLabel, kReloadKey, "1_01", 20, 10, 300, 35, 0, nullptr},
+    {1, kLabel, kReloadKey, "1_02", 20, 50, 400, 35, 0, nullptr},
+    {1, kLanguageList, kReloadNothing, "", 20, 95, 200, 80, kLanguageComboId, &languageCombo},
 
-    {2, kLabel, "2_01", 20, 10, 0, 35, 0, nullptr, kReloadKey},
-    {2, kLicenseViewer, nullptr, 20, 30, -40, 108, 0, &licenseViewer, kReloadLicense},
-    {2, kLabel, "2_02", 20, 145, 300, 15, 0, nullptr, kReloadKey},
+    {2, kLabel, kReloadKey, "2_01", 20, 10, 0, 35, 0, nullptr},
+    {2, kLicenseViewer, kReloadLicense, "", 20, 30, -40, 108, 0, &licenseViewer},
+    {2, kLabel, kReloadKey, "2_02", 20, 145, 300, 15, 0, nullptr},
 
-    {3, kFreeSpaceLabel, nullptr, 290, 80, 100, 15, 0, nullptr, kReloadNothing},
-    {3, kLabel, "3_01", 20, 10, -20, 15, 0, nullptr, kReloadKey},
-    {3, kLabel, "3_02", 280, 30, 140, 15, 0, nullptr, kReloadKey},
-    {3, kLabel, "3_03", 280, 65, 140, 15, 0, nullptr, kReloadKey},
-    {3, kRequiredSpaceLabel, nullptr, 290, 45, 140, 15, 0, &requiredSpaceLabel, kReloadNothing},
-    {3, kPathEdit, nullptr, 20, 30, 250, 20, kInstallPathEditId, nullptr, kReloadNothing},
-    {3, kDriveSelector, nullptr, 20, 144, 250, 170, kDriveSelectorId, nullptr, kReloadNothing},
-    {3, kFolderList, nullptr, 20, 50, 250, 100, kInstallFolderListId, nullptr, kReloadNothing},
-    {3, kLabel, nullptr, 280, 100, 110, 65, 0, &installRefusalLabel, kReloadEmpty},
+    {3, kFreeSpaceLabel, kReloadNothing, "", 290, 80, 100, 15, 0, nullptr},
+    {3, kLabel, kReloadKey, "3_01", 20, 10, -20, 15, 0, nullptr},
+    {3, kLabel, kReloadKey, "3_02", 280, 30, 140, 15, 0, nullptr},
+    {3, kLabel, kReloadKey, "3_03", 280, 65, 140, 15, 0, nullptr},
+    {3, kRequiredSpaceLabel, kReloadNothing, "", 290, 45, 140, 15, 0, &requiredSpaceLabel},
+    {3, kPathEdit, kReloadNothing, "", 20, 30, 250, 20, kInstallPathEditId, nullptr},
+    {3, kDriveSelector, kReloadNothing, "", 20, 144, 250, 170, kDriveSelectorId, nullptr},
+    {3, kFolderList, kReloadNothing, "", 20, 50, 250, 100, kInstallFolderListId, nullptr},
+    {3, kLabel, kReloadEmpty, "", 280, 100, 110, 65, 0, &installRefusalLabel},
 
-    {4, kCheckBox, "4_01", 20, 10, 380, 15, kCreateShortcutsCheckId, &createShortcutsCheck,
-     kReloadKey},
-    {4, kPathEdit, nullptr, 20, 30, -40, 20, kShortcutPathEditId, nullptr, kReloadNothing},
-    {4, kFolderList, nullptr, 20, 50, 250, 100, kShortcutFolderListId, nullptr, kReloadNothing},
-    {4, kCheckBox, "4_02", 20, 148, 380, 15, kDesktopShortcutCheckId, &desktopShortcutCheck,
-     kReloadKey},
-    {4, kLabel, nullptr, 280, 50, 110, 95, 0, &shortcutRefusalLabel, kReloadEmpty},
+    {4, kCheckBox, kReloadKey, "4_01", 20, 10, 380, 15, kCreateShortcutsCheckId,
+     &createShortcutsCheck},
+    {4, kPathEdit, kReloadNothing, "", 20, 30, -40, 20, kShortcutPathEditId, nullptr},
+    {4, kFolderList, kReloadNothing, "", 20, 50, 250, 100, kShortcutFolderListId, nullptr},
+    {4, kCheckBox, kReloadKey, "4_02", 20, 148, 380, 15, kDesktopShortcutCheckId,
+     &desktopShortcutCheck},
+    {4, kLabel, kReloadEmpty, "", 280, 50, 110, 95, 0, &shortcutRefusalLabel},
 
-    {5, kLabel, "5_01", 20, 10, 390, 55, 0, nullptr, kReloadKey},
-    {5, kLabel, "5_02", 20, 50, 390, 45, 0, &summaryLabel, kReloadKey},
-    {5, kLabel, "5_03", 20, 100, 390, 35, 0, nullptr, kReloadKey},
+    {5, kLabel, kReloadKey, "5_01", 20, 10, 390, 55, 0, nullptr},
+    {5, kLabel, kReloadKey, "5_02", 20, 50, 390, 45, 0, &summaryLabel},
+    {5, kLabel, kReloadKey, "5_03", 20, 100, 390, 35, 0, nullptr},
 
-    {6, kLabel, "6_01", 20, 10, 390, 35, 0, nullptr, kReloadKey},
-    {6, kLabel, "6_02", 20, 30, 390, 40, 0, &copyStatusLabel, kReloadEmpty},
-    {6, kLabel, nullptr, 20, 90, 390, 15, 0, &copyFileLabel, kReloadEmpty},
-    {6, kProgressBar, nullptr, 20, 105, -40, 20, 0, &copyProgress, kReloadNothing},
+    {6, kLabel, kReloadKey, "6_01", 20, 10, 390, 35, 0, nullptr},
+    {6, kLabel, kReloadEmpty, "6_02", 20, 30, 390, 40, 0, &copyStatusLabel},
+    {6, kLabel, kReloadEmpty, "", 20, 90, 390, 15, 0, &copyFileLabel},
+    {6, kProgressBar, kReloadNothing, "", 20, 105, -40, 20, 0, &copyProgress},
 
-    {7, kLabel, "7_01", 20, 10, 390, 35, 0, &finishLabel, kReloadKey},
-    {7, kCheckBox, "7_02", 20, 40, 380, 15, kLaunchCheckId, &launchCheck, kReloadKey},
-    {7, kLabel, "7_03", 20, 90, 390, 40, 0, nullptr, kReloadKey},
+    {7, kLabel, kReloadKey, "7_01", 20, 10, 390, 35, 0, &finishLabel},
+    {7, kCheckBox, kReloadKey, "7_02", 20, 40, 380, 15, kLaunchCheckId, &launchCheck},
+    {7, kLabel, kReloadKey, "7_03", 20, 90, 390, 40, 0, nullptr},
 };
 constexpr int kPageRowCount = sizeof kPageRows / sizeof kPageRows[0];
 
@@ -97,7 +99,7 @@ constexpr int kPageRowCount = sizeof kPageRows / sizeof kPageRows[0];
 HWND pageControls[kPageRowCount];
 
 const char* RowText(const ControlRow& row) {
-  return row.key ? LookupText(row.key) : "";
+  return row.key[0] ? LookupText(row.key) : "";
 }
 
 int RowWidth(const ControlRow& row) {

@@ -15,6 +15,7 @@
 #include "lang/language.h"
 #include "lang/license.h"
 #include "ui/controls_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 WizardState wizardState;
 const char* setupLanguageText;

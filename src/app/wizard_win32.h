@@ -24,8 +24,8 @@ enum {
 };
 
 constexpr int kPageCount = 7;
-constexpr char kMainWindowClass[] = "Vorlen installer main window";
-constexpr char kMainWindowTitle[] = "Quintaxel setup";
+inline constexpr char kMainWindowClass[] = "Vorlen installer main window";
+inline constexpr char kMainWindowTitle[] = "Quintaxel setup";
 
 struct WizardState {
   // Written by ShowPage, which the installation worker also calls for the last page, and read

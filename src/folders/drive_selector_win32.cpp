@@ -6,6 +6,7 @@
 #include "folders/byte_count.h"
 #include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

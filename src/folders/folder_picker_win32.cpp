@@ -8,6 +8,7 @@
 #include "folders/path_text.h"
 #include "ui/common_controls_win32.h"
 #include "ui/controls_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 FolderPicker installPicker;
 FolderPicker shortcutPicker;

@@ -3,6 +3,7 @@
 #include "folders/item_removal_win32.h"
 
 #include "folders/place_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "folders/code_page.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "folders/path_text.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <cstddef>
 #include <cstdio>
 
-constexpr char kUninstallKeyPath[] =
+inline constexpr char kUninstallKeyPath[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaxel";
-constexpr char kSettingsKeyPath[] = "Software\\Vorlen Software\\Quintaxel";
-constexpr char kInstallLogName[] = "install.log";
-constexpr char kUninstallerName[] = "uninstall.exe";
+inline constexpr char kSettingsKeyPath[] = "Software\\Vorlen Software\\Quintaxel";
+inline constexpr char kInstallLogName[] = "install.log";
+inline constexpr char kUninstallerName[] = "uninstall.exe";
 
 // The install log as its writers see it. `append` puts one whole line, its CR LF included, at
 // the end of the log in a single write, so that lines of two installations writing at once never

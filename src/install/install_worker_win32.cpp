@@ -25,6 +25,7 @@
 #include "lang/language.h"
 #include "package/package.h"
 #include "ui/controls_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 volatile LONG installState;
 

@@ -18,6 +18,7 @@
 #include "install/web_address.h"
 #include "lang/fill_text.h"
 #include "lang/language.h"
+#include "ui/thunked_calls_win32.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "app/wizard_win32.h"
 #include "folders/drive_selector_win32.h"
 #include "folders/folder_picker_win32.h"
+#include "ui/thunked_calls_win32.h"
 
 HFONT DefaultFont;
 HFONT BoldFont;
