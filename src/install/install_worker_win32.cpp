@@ -450,13 +450,16 @@ __attribute__((noinline)) void ShowFolderCheck(InstallFolderCheck check) {
 }
 
 // The last page says whether every file reached the disk; a product with missing files is not
-// offered for launch. A folder refused for who may change it is no matter of programs to close.
-enum Outcome { kComplete, kFilesMissing, kNothingInstalled, kShortcutsRefused };
+// offered for launch. A folder refused for who may change it is no matter of programs to close;
+// a product whose files are all there, but without its shortcuts or its uninstall entry, may be
+// started.
+enum Outcome { kComplete, kFilesMissing, kNothingInstalled, kShortcutsRefused, kNotRegistered };
 void ShowOutcome(Outcome outcome) {
   if (outcome == kComplete) return;
-  const char key[] = {'7', '_', '0', char('3' + outcome), '\0'};  // 7_04, 7_05, 7_06
+  // 7_04, 7_05, 7_06; 7_07 is the folder check's, so 7_08.
+  const char key[] = {'7', '_', '0', char('3' + outcome + (outcome == kNotRegistered)), '\0'};
   SetWindowTextA(finishLabel, LookupText(key));
-  if (outcome != kShortcutsRefused) SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+  if (outcome < kShortcutsRefused) SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 }  // namespace
@@ -521,10 +524,10 @@ DWORD WINAPI InstallWorker(LPVOID) {
   // Empty files only: nothing to measure, and all is there. Without any entry the bar stays at 0.
   if (count > 0 && progress.total == 0 && progress.complete) SetBar(100);
   // Only an installation that its uninstaller can undo is registered and gets shortcuts.
-  bool complete = started && progress.complete;
+  bool complete = started && progress.complete, registered = true;
   ShortcutResult shortcuts = kShortcutsMade;
   if (started && !undone && progress.uninstallerCopied) {
-    complete = RegisterProduct(&run.log, complete) && complete;
+    registered = RegisterProduct(&run.log, complete);
     if (IsChecked(createShortcutsCheck)) shortcuts = CreateFolderShortcuts(&run.log);
     if (IsChecked(desktopShortcutCheck)) {
       const ShortcutResult desktop = CreateDesktopShortcut(&run.log);
@@ -541,6 +544,8 @@ DWORD WINAPI InstallWorker(LPVOID) {
     outcome = kNothingInstalled;
   else if (!complete || shortcuts == kShortcutsNotWritten)
     outcome = kFilesMissing;
+  else if (!registered)
+    outcome = kNotRegistered;
   else if (shortcuts == kShortcutPlaceRefused)
     outcome = kShortcutsRefused;
   if (start == kFolderChecked)

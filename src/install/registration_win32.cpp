@@ -60,11 +60,12 @@ bool NamesAnotherUninstaller(const char* command) {
 
 }  // namespace
 
-void WriteMachineString(const char* keyPath, const char* valueName, const char* text) {
+bool WriteMachineString(const char* keyPath, const char* valueName, const char* text) {
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, keyPath);
-  if (!key) return;
-  SetString(key, valueName, text);
+  if (!key) return false;
+  const bool written = SetString(key, valueName, text) == ERROR_SUCCESS;
   RegCloseKey(key);
+  return written;
 }
 
 void OpenSettingsKey(const char* keyPath) {
@@ -84,16 +85,17 @@ void CloseSettingsKey() {
 bool RegisterProduct(InstallLog* log, bool complete) {
   char command[kPathBufferSize + 2];
   if (!UninstallCommand(command, sizeof command)) return false;
+  bool registered = true;
   if (complete || !NamesAnotherUninstaller(command)) {
     if (!WriteUninstallKeyLines(log)) return false;
-    WriteMachineString(kUninstallKeyPath, "DisplayName", "Quintaxel");
-    WriteMachineString(kUninstallKeyPath, "UninstallString", command);
+    registered = WriteMachineString(kUninstallKeyPath, "DisplayName", "Quintaxel") &&
+                 WriteMachineString(kUninstallKeyPath, "UninstallString", command);
   }
   if (!WriteSettingsKeyLines(log)) return false;
   OpenSettingsKey(kSettingsKeyPath);
   SetSettingsString("language", LookupText("language_string"));
   CloseSettingsKey();
-  return true;
+  return registered;
 }
 
 bool RegisteredInstallFolder(char* folder) {

@@ -9,8 +9,9 @@
 // The open settings key; 0 when none is open.
 extern HKEY settingsKey;
 
-// Creates or opens `keyPath` under HKEY_LOCAL_MACHINE, sets the REG_SZ value, closes the key.
-void WriteMachineString(const char* keyPath, const char* valueName, const char* text);
+// Creates or opens `keyPath` under HKEY_LOCAL_MACHINE, sets the REG_SZ value, closes the key;
+// false when the value was not set.
+bool WriteMachineString(const char* keyPath, const char* valueName, const char* text);
 
 // Closes any open settings key, then creates or opens `keyPath` under HKEY_CURRENT_USER.
 void OpenSettingsKey(const char* keyPath);
@@ -23,8 +24,8 @@ void CloseSettingsKey();
 // The whole registration step: the uninstall entry pointing at the uninstaller in the install
 // folder, the chosen language in the settings key, each value only once its line is in the
 // install log. An installation that is not `complete` leaves an entry that names another
-// folder's uninstaller as it is: that installation stays registered. False when a line could
-// not be written (then nothing more is written).
+// folder's uninstaller as it is: that installation stays registered. False when the uninstall
+// entry was not written whole, or a line could not be written (then nothing more is written).
 bool RegisterProduct(InstallLog* log, bool complete);
 
 // The install folder of the registered installation into `folder` (kPathBufferSize bytes): the

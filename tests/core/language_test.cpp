@@ -563,6 +563,9 @@ const struct {
      "Quintaxel is installed, but without shortcuts: other users may change the folders they "
      "would go in."},
     {"7_07", "Nothing was installed. %s"},
+    {"7_08",
+     "Quintaxel is installed, but setup could not add it to the list of installed programs. Run "
+     "setup again."},
     {"7_cancel", "&Finish"},
 };
 
@@ -597,8 +600,8 @@ TEST_F(ShippedText, EnglishSectionHasTheCatalogueWording) {
       EXPECT_EQ(std::strncmp(LookupText(key), "http://", 7), 0) << LookupText(key);
     }
   }
-  // The load stopped at the Russian header: the 77 keys and nothing of the next section.
-  EXPECT_EQ(TableEntries(StringTable).size(), 77u);
+  // The load stopped at the Russian header: the 78 keys and nothing of the next section.
+  EXPECT_EQ(TableEntries(StringTable).size(), 78u);
   EXPECT_EQ(FindTextValue("xxx"), nullptr);
 }
 
@@ -612,8 +615,8 @@ TEST_F(ShippedText, RussianSectionDefinesEveryKey) {
   EXPECT_EQ(LookupText("language_string"), std::string("&") + kRussian);
   EXPECT_STREQ(LookupText("license"), "license.rus.txt");
   EXPECT_STREQ(LookupText("sc3src"), "help\\english\\index.html");
-  // Read to the end of the text: the 77 keys and the closing "xxx=".
-  EXPECT_EQ(TableEntries(StringTable).size(), 78u);
+  // Read to the end of the text: the 78 keys and the closing "xxx=".
+  EXPECT_EQ(TableEntries(StringTable).size(), 79u);
   ASSERT_NE(FindTextValue("xxx"), nullptr);
   EXPECT_STREQ(FindTextValue("xxx"), "");
 }

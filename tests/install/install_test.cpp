@@ -3,6 +3,10 @@
 // folder, a third that fails, an existing folder holding a read-only file, a folder that cannot
 // be made, one too long for the payload's sub-folders, places replaced by links, and a drive that
 // fills during the copy.
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <cstdlib>
 
 #include "install/install_group.h"
@@ -199,6 +203,34 @@ TEST_F(ShippedInstall, AFailedThirdRunKeepsTheEntryOfTheInstallationBefore) {
   EXPECT_EQ(Log(), log);
   EXPECT_TRUE(IsStringValue(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                             "\"" + Folder() + "\\uninstall.exe\""));
+}
+
+// An uninstall entry that cannot be written (its key lets everyone only read it): every file
+// is there, so the product may be started, and page 7 says that it is not registered.
+TEST_F(ShippedInstall, AnEntryThatCannotBeWrittenIsNamedOnTheLastPage) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, WRITE_DAC, &key), ERROR_SUCCESS)
+      << "runs after the first installation";
+  const auto setDacl = [&](const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                          &descriptor, nullptr) &&
+                     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == 0;
+    LocalFree(descriptor);
+    return set;
+  };
+  ASSERT_TRUE(setDacl("D:P(A;;KR;;;WD)"));
+  ASSERT_TRUE(ChooseInstallFolder(1, kLeaf, Folder()));
+  FinishState finish;
+  const bool installed = Install(&finish);
+  EXPECT_TRUE(setDacl("D:(A;;KA;;;WD)"));
+  RegCloseKey(key);
+  ASSERT_TRUE(installed);
+  EXPECT_EQ(finish.finishText, Shown("7_08"));
+  EXPECT_TRUE(finish.launchChecked);
+  wizard_->Click(kLaunchId);
+  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  ASSERT_TRUE(Finish());
 }
 
 // ---- An existing folder of an earlier installation: its log lists the one payload file it

@@ -256,9 +256,15 @@ std::wstring UninstallerRun::CopyName() const {
       folderName.size() != 18 || _wcsnicmp(folderName.c_str(), L"qx", 2) != 0)
     return ::testing::AssertionFailure()
            << "the copy " << Narrow(copy) << " is not in a folder of its own in " << Narrow(temp);
-  const std::vector<std::wstring> pending = PendingOperations();
-  const auto at = std::find(pending.begin(), pending.end(), scheduled);
-  if (at + 2 >= pending.end() || PendingPath(at[2]) != folder || !at[3].empty())
+  // The folder's deletion is scheduled by a second call, which may not have come yet.
+  std::vector<std::wstring> pending;
+  std::vector<std::wstring>::const_iterator at;
+  const auto folderFollows = [&] {
+    pending = PendingOperations();
+    at = std::find(pending.begin(), pending.end(), scheduled);
+    return at + 2 < pending.end() && PendingPath(at[2]) == folder && at[3].empty();
+  };
+  if (!WaitUntil(folderFollows, kSelfRemovalMs))
     return ::testing::AssertionFailure()
            << "the deletion of " << Narrow(folder) << " is not scheduled after the copy's";
   // What the restart does; the copy's process may still be ending.
