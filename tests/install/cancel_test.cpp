@@ -1,5 +1,5 @@
-// Cancel confirmed while the files are copied, with a setup program whose payload (the product
-// and four thousand small files) takes seconds to copy.
+// Cancel confirmed while the files are copied, with a setup program whose payload (the product,
+// a file of 32 MiB and four thousand small files) takes seconds to copy.
 #include "install/install_group.h"
 
 namespace install {
@@ -20,7 +20,7 @@ class CancelDuringCopy : public InstallGroup {
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
 
   // Installs into Folder() without shortcuts and waits until the copy is past the product's own
-  // files, well into the small ones. (Until the copy begins the bar stands half full and the
+  // files, a tenth into the large file. (Until the copy begins the bar stands half full and the
   // file line is empty.)
   static ::testing::AssertionResult StartCopying() {
     ::testing::AssertionResult chosen = ChooseInstallFolder(0, kLeaf, Folder());
@@ -47,6 +47,9 @@ TEST_F(CancelDuringCopy, UndoesTheCopyAndEnds) {
   wizard_->Click(kCancelId);
   HWND box = wizard_->WaitForConfirmation();
   ASSERT_TRUE(box) << "no confirmation while copying";
+  // The Yes comes in the middle of the large file, which the copy then leaves cut off.
+  const std::wstring big = FillSlots(Shown("6_05"), {Widen(Folder() + "\\big.dat")});
+  EXPECT_EQ(Text(PanelChild(6, 2)), big);
   wizard_->Click(GetDlgItem(box, IDYES));
   DWORD exitCode = 1;
   ASSERT_TRUE(wizard_->WaitForExit(&exitCode)) << "the program did not end";

@@ -221,6 +221,7 @@ TEST_F(ShippedInstall, AnEntryThatCannotBeWrittenIsNamedOnTheLastPage) {
   };
   ASSERT_TRUE(setDacl("D:P(A;;KR;;;WD)"));
   ASSERT_TRUE(ChooseInstallFolder(1, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcuts(false, false));
   FinishState finish;
   const bool installed = Install(&finish);
   EXPECT_TRUE(setDacl("D:(A;;KA;;;WD)"));

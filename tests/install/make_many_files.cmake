@@ -1,8 +1,10 @@
 # Writes the payload of the cancel test: the product's own files first (so that the setup
-# program installs a working product), then FOLDERS folders of FILES small files each, so that
-# copying takes seconds under Wine: each file costs a creation, a log line and a label text.
+# program installs a working product), then a file of BIG_BYTES, then FOLDERS folders of FILES
+# small files each, so that copying takes seconds under Wine: each file costs a creation, a log
+# line and a label text.
 # Each file holds its own name repeated, so that a file written from the wrong entry shows.
-#   cmake -DOUT=DIR -DPRODUCT_MANIFEST=FILE -DFOLDERS=N -DFILES=N -P make_many_files.cmake
+#   cmake -DOUT=DIR -DPRODUCT_MANIFEST=FILE -DBIG_BYTES=N -DFOLDERS=N -DFILES=N
+#         -P make_many_files.cmake
 file(REMOVE_RECURSE ${OUT}/many)
 get_filename_component(product_dir ${PRODUCT_MANIFEST} DIRECTORY)
 file(STRINGS ${PRODUCT_MANIFEST} lines)
@@ -14,7 +16,12 @@ foreach(line IN LISTS lines)
   endif()
   string(APPEND manifest "${line}\n")
 endforeach()
-string(APPEND manifest "# The bulk of the cancel test.\n")
+# A large file first, which the cancel cuts in the middle, then the bulk of small ones.
+file(MAKE_DIRECTORY ${OUT}/many)
+execute_process(COMMAND sh -c "yes big.dat | head -c ${BIG_BYTES} > '${OUT}/many/big.dat'"
+                COMMAND_ERROR_IS_FATAL ANY)
+list(APPEND files ${OUT}/many/big.dat)
+string(APPEND manifest "# The bulk of the cancel test.\nmany/big.dat big.dat\n")
 foreach(f RANGE 1 ${FOLDERS})
   foreach(i RANGE 1 ${FILES})
     set(name "part${f}\\file${i}.dat")
