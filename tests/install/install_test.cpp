@@ -419,6 +419,15 @@ class LinkedPlaces : public InstallGroup {
     InstallGroup::SetUp();
   }
 
+  // Installs with the desktop shortcut alone while the desktop is a host link to HostDesktop().
+  // Moved on the host: Wine's desktop watches the folder, which keeps Windows from moving it.
+  static ::testing::AssertionResult InstallOnLinkedDesktop(FinishState* finish) {
+    if (!MoveOnHost(Desktop(), SavedDesktop()) || !MakeHostLink(Desktop(), HostDesktop()))
+      return ::testing::AssertionFailure() << "the desktop is no link";
+    ::testing::AssertionResult done = ChooseInstallFolder(0, kLeaf, Folder());
+    if (done) done = ChooseShortcuts(false, true);
+    return done ? Install(finish) : done;
+  }
   static void UntickLaunch() {
     wizard_->Click(kLaunchId);
     EXPECT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
@@ -487,14 +496,9 @@ TEST_F(LinkedPlaces, AHelpFolderThatIsALinkGetsNothing) {
 }
 
 TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoATrustedFolderGetsItsShortcut) {
-  // Moved on the host: Wine's desktop watches the folder, which keeps Windows from moving it.
   RemoveHostLink(Folder() + "\\help");  // the case before left it
-  ASSERT_TRUE(MoveOnHost(Desktop(), SavedDesktop()));
-  ASSERT_TRUE(MakeHostLink(Desktop(), HostDesktop()));
-  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, true));
   FinishState finish;
-  ASSERT_TRUE(Install(&finish));
+  ASSERT_TRUE(InstallOnLinkedDesktop(&finish));
   EXPECT_EQ(finish.finishText, Shown("7_01"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{KeyText("sc1") + ".lnk"});
@@ -509,12 +513,8 @@ TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoAnUntrustedFolderGetsNoShortcut) {
   RemoveTree(HostDesktop());
   CreateDirectoryA(HostDesktop().c_str(), nullptr);
   ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chown nobody", HostDesktop()));
-  ASSERT_TRUE(MoveOnHost(Desktop(), SavedDesktop()));
-  ASSERT_TRUE(MakeHostLink(Desktop(), HostDesktop()));
-  ASSERT_TRUE(ChooseInstallFolder(0, kLeaf, Folder()));
-  ASSERT_TRUE(ChooseShortcuts(false, true));
   FinishState finish;
-  ASSERT_TRUE(Install(&finish));
+  ASSERT_TRUE(InstallOnLinkedDesktop(&finish));
   EXPECT_EQ(finish.finishText, Shown("7_06"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{});
