@@ -453,11 +453,18 @@ __attribute__((noinline)) void ShowFolderCheck(InstallFolderCheck check) {
 // offered for launch. A folder refused for who may change it is no matter of programs to close;
 // a product whose files are all there, but without its shortcuts or its uninstall entry, may be
 // started.
-enum Outcome { kComplete, kFilesMissing, kNothingInstalled, kShortcutsRefused, kNotRegistered };
+enum Outcome {
+  kComplete,
+  kFilesMissing,
+  kNothingInstalled,
+  kShortcutsRefused,
+  kNotRegistered,
+  kShortcutsMissing,
+};
 void ShowOutcome(Outcome outcome) {
   if (outcome == kComplete) return;
-  // 7_04, 7_05, 7_06; 7_07 is the folder check's, so 7_08.
-  const char key[] = {'7', '_', '0', char('3' + outcome + (outcome == kNotRegistered)), '\0'};
+  // 7_04, 7_05, 7_06; 7_07 is the folder check's, so 7_08 and 7_09.
+  const char key[] = {'7', '_', '0', char('3' + outcome + (outcome >= kNotRegistered)), '\0'};
   SetWindowTextA(finishLabel, LookupText(key));
   if (outcome < kShortcutsRefused) SendMessageA(launchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
@@ -542,10 +549,12 @@ DWORD WINAPI InstallWorker(LPVOID) {
   Outcome outcome = kComplete;
   if (start == kFolderRefused)
     outcome = kNothingInstalled;
-  else if (!complete || shortcuts == kShortcutsNotWritten)
+  else if (!complete)
     outcome = kFilesMissing;
   else if (!registered)
     outcome = kNotRegistered;
+  else if (shortcuts == kShortcutsNotWritten)
+    outcome = kShortcutsMissing;
   else if (shortcuts == kShortcutPlaceRefused)
     outcome = kShortcutsRefused;
   if (start == kFolderChecked)

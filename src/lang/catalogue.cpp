@@ -13,9 +13,9 @@ const char* const setupKeyCatalogue[] = {
     "4_00", "4_01", "4_02", "4_prev", "4_next", "4_cancel",
     "5_00", "5_01", "5_02", "5_03", "5_04", "5_05", "5_prev", "5_next", "5_cancel",
     "6_00", "6_01", "6_02", "6_03", "6_04", "6_05", "6_06", "6_cancel",
-    "7_00", "7_01", "7_02", "7_03", "7_04", "7_05", "7_06", "7_07", "7_08", "7_cancel",
+    "7_00", "7_01", "7_02", "7_03", "7_04", "7_05", "7_06", "7_07", "7_08", "7_09", "7_cancel",
 };
 // clang-format on
 const int setupKeyCount = sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0];
-static_assert(sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0] == 78,
-              "every section defines the 78 catalogue keys");
+static_assert(sizeof setupKeyCatalogue / sizeof setupKeyCatalogue[0] == 79,
+              "every section defines the 79 catalogue keys");

@@ -234,6 +234,30 @@ TEST_F(ShippedInstall, AnEntryThatCannotBeWrittenIsNamedOnTheLastPage) {
   ASSERT_TRUE(Finish());
 }
 
+// A shortcut that cannot be written, held open by another program: every file of the product
+// is there, so it may be started, and page 7 says that shortcuts are missing.
+TEST_F(ShippedInstall, AShortcutThatCannotBeWrittenIsNamedOnTheLastPage) {
+  const std::string help = Programs(kLeaf) + "\\Help.lnk";
+  const std::string shortcut = ReadBytes(help);
+  ASSERT_NE(shortcut, "") << "runs after the second installation";
+  const HANDLE holder =
+      CreateFileA(help.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(ChooseInstallFolder(1, kLeaf, Folder()));
+  ASSERT_TRUE(ChooseShortcutFolder(kLeaf));
+  ASSERT_TRUE(ChooseShortcuts(true, false));
+  FinishState finish;
+  const bool installed = Install(&finish);
+  CloseHandle(holder);
+  ASSERT_TRUE(installed);
+  EXPECT_EQ(finish.finishText, Shown("7_09"));
+  EXPECT_TRUE(finish.launchChecked);
+  EXPECT_EQ(ReadBytes(help), shortcut);
+  wizard_->Click(kLaunchId);
+  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  ASSERT_TRUE(Finish());
+}
+
 // ---- An existing folder of an earlier installation: its log lists the one payload file it
 // still holds, read-only, and it holds one of the payload's folders; no shortcuts.
 

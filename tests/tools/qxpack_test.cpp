@@ -321,7 +321,7 @@ TEST(Check, EachFindingIsOneLineNamingFileSectionAndKey) {
       {"a shortcut beyond the table", "sc_count=4", "sc_count=5",
        lng + ": [English] sc5: the key is missing\n" + lng +
            ": [English] sc5src: the key is missing\n"},
-      // The file as the loader reads it; the Russian section's header is on line 82.
+      // The file as the loader reads it; the Russian section's header is on line 83.
       {"a byte-order mark", "", "\xef\xbb\xbf",
        lng +
            ":1: begins with a UTF-8 byte-order mark; the loader reads it as text and misses the "
@@ -334,14 +334,14 @@ TEST(Check, EachFindingIsOneLineNamingFileSectionAndKey) {
       {"a section name over 77 bytes", "[English]", "[" + std::string(78, 'E') + "]",
        lng + ":1: a section name of 78 bytes; the loader finds none longer than 77\n"},
       {"a section name twice", "\r\n[", "\r\n[English]\r\n[",
-       lng + ":82: the same section name as line 1; the loader only ever finds the first\n"},
+       lng + ":83: the same section name as line 1; the loader only ever finds the first\n"},
       {"a blank before a header", "\r\n[", "\r\n [",
-       lng + ":82: a blank before or after the header: the section before runs on into this "
+       lng + ":83: a blank before or after the header: the section before runs on into this "
              "one's keys\n"},
       {"brackets around nothing", "\r\n[", "\r\n[]\r\n[",
-       lng + ":82: ends the section before it but heads no section of its own\n"},
+       lng + ":83: ends the section before it but heads no section of its own\n"},
       {"a NUL byte", "\r\n[", std::string("\r\n\0[", 4),
-       lng + ":82: a NUL byte; the loader reads nothing after it\n"},
+       lng + ":83: a NUL byte; the loader reads nothing after it\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
