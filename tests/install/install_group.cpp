@@ -97,6 +97,11 @@ void InstallGroup::ExpectFilesMissing(const FinishState& finish) {
   EXPECT_FALSE(finish.launchChecked);
 }
 
+void InstallGroup::UntickLaunch() {
+  wizard_->Click(kLaunchId);
+  EXPECT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+}
+
 ::testing::AssertionResult InstallGroup::Finish() {
   wizard_->Click(kCancelId);
   DWORD exitCode = 1;

@@ -42,6 +42,8 @@ class InstallGroup : public wizard::WizardGroup {
   static void ExpectFilesMissing(const FinishState& finish);
   // Finish, with the launch check box as it stands; the wizard must end.
   static ::testing::AssertionResult Finish();
+  // Unticks the launch box of page 7: the product would hold its files against the next run.
+  static void UntickLaunch();
 
   static std::string Programs(const std::string& leaf) { return ProgramsFolder() + "\\" + leaf; }
   // The desktop shortcut every installation makes: the name of shortcut 1 of the shown section.

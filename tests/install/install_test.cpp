@@ -134,8 +134,7 @@ TEST_F(ShippedInstall, FirstRunMadeOnlyTheDesktopShortcut) {
 }
 
 TEST_F(ShippedInstall, FinishWithLaunchUncheckedStartsNothing) {
-  wizard_->Click(kLaunchId);
-  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  UntickLaunch();
   ASSERT_TRUE(Finish());
   EXPECT_EQ(WaitForProductWindow(2000), nullptr);
 }
@@ -229,8 +228,7 @@ TEST_F(ShippedInstall, AnEntryThatCannotBeWrittenIsNamedOnTheLastPage) {
   ASSERT_TRUE(installed);
   EXPECT_EQ(finish.finishText, Shown("7_08"));
   EXPECT_TRUE(finish.launchChecked);
-  wizard_->Click(kLaunchId);
-  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  UntickLaunch();
   ASSERT_TRUE(Finish());
 }
 
@@ -253,8 +251,7 @@ TEST_F(ShippedInstall, AShortcutThatCannotBeWrittenIsNamedOnTheLastPage) {
   EXPECT_EQ(finish.finishText, Shown("7_09"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ReadBytes(help), shortcut);
-  wizard_->Click(kLaunchId);
-  ASSERT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
+  UntickLaunch();
   ASSERT_TRUE(Finish());
 }
 
@@ -452,10 +449,6 @@ class LinkedPlaces : public InstallGroup {
     if (done) done = ChooseShortcuts(false, true);
     return done ? Install(finish) : done;
   }
-  static void UntickLaunch() {
-    wizard_->Click(kLaunchId);
-    EXPECT_TRUE(WaitUntil([] { return !IsChecked(Control(kLaunchId)); }));
-  }
   static std::string Folder() { return ProgramFiles().substr(0, 3) + kLeaf; }
   static std::string UsersFolder() { return ProgramFiles().substr(0, 3) + "QxUsersFolder"; }
   static std::string UsersHelp() { return ProgramFiles().substr(0, 3) + "QxUsersHelp"; }
@@ -526,7 +519,7 @@ TEST_F(LinkedPlaces, ADesktopThatIsALinkIntoATrustedFolderGetsItsShortcut) {
   EXPECT_EQ(finish.finishText, Shown("7_01"));
   EXPECT_TRUE(finish.launchChecked);
   EXPECT_EQ(ShortcutFiles(HostDesktop()), std::vector<std::string>{KeyText("sc1") + ".lnk"});
-  UntickLaunch();  // the product would hold its files against the next case
+  UntickLaunch();
   ASSERT_TRUE(Finish());
   PutDesktopBack();
 }
@@ -605,6 +598,7 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
     std::string folder;
     const char* key;
     std::wstring typed;  // when not the folder itself
+    int page = 3;        // 4: the shortcut folder, judged on Next of page 4
   } rows[] = {
       {Open() + "\\Quintaxel", "3_04"},
       {Others(), "3_04"},
@@ -617,19 +611,35 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
       {OtherProduct(), "3_09"},
       // An omega, which the code page lacks, is never taken as "O" or "?".
       {Late() + "\\QO", "3_11", Widen(Late()) + L"\\Q\u03a9"},
+      {Open() + "\\Quintaxel", "3_04", L"", 4},
+      {"\\\\server\\share\\x", "3_05", L"", 4},
+      {"q:\\Qx", "3_05", L"", 4},
+      {tooLong, "3_06", L"", 4},
+      {Late() + "\\QO", "3_11", Widen(Late()) + L"\\Q\u03a9", 4},
   };
   for (const auto& row : rows) {
-    ASSERT_TRUE(TypeInstallFolder(row.folder, row.typed));
+    const bool shortcuts = row.page == 4;
+    if (shortcuts)
+      ASSERT_TRUE(TypeInstallFolder(Late() + "\\Quintaxel"));
+    else
+      ASSERT_TRUE(TypeInstallFolder(row.folder, row.typed));
+    if (shortcuts) {
+      ASSERT_TRUE(ChooseShortcuts(true, false));
+      wizard_->SetEditText(Control(kShortcutEditId),
+                           row.typed.empty() ? Widen(row.folder) : row.typed);
+    }
+    const HWND line = PanelChild(row.page, shortcuts ? 4 : 8);
     wizard_->Click(kNextId);
-    EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(3, 8)) == Shown(row.key); }, 3000))
-        << row.folder << ": " << Narrow(Text(PanelChild(3, 8)));
-    EXPECT_EQ(wizard_->VisiblePage(), 3) << row.folder;
-    wizard_->SetEditText(Control(kInstallEditId), L"");
+    EXPECT_TRUE(WaitUntil([&] { return Text(line) == Shown(row.key); }, 3000))
+        << row.folder << ": " << Narrow(Text(line));
+    EXPECT_EQ(wizard_->VisiblePage(), row.page) << row.folder;
+    wizard_->SetEditText(Control(shortcuts ? kShortcutEditId : kInstallEditId), L"");
   }
   EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
   EXPECT_FALSE(FileExists(Others() + "\\install.log"));
   EXPECT_FALSE(FolderExists(Late() + "\\Qx"));
   EXPECT_FALSE(FolderExists(Late() + "\\QO"));
+  EXPECT_FALSE(FolderExists(Late() + "\\Quintaxel"));
   EXPECT_FALSE(FolderExists(tooLong));
   EXPECT_FALSE(FolderExists(std::string(windows) + "\\Qx"));
   EXPECT_EQ(ReadBytes(OtherProduct() + "\\uninstall.exe"), kOtherText);
@@ -637,34 +647,11 @@ TEST_F(UntrustedFolders, AreRefusedOnPageThreeWithTheirReasonBeforeAnythingIsMad
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
 }
 
-// The shortcut folder is judged on Next of page 4 as the install folder is on page 3, and again
-// by the copy, which then makes nothing.
-TEST_F(UntrustedFolders, ShortcutFoldersAreRefusedOnPageFourAndByTheCopy) {
-  const std::string tooLong = Root() + std::string(250, 'L');
-  const struct {
-    std::string folder;
-    const char* key;
-    std::wstring typed;
-  } rows[] = {
-      {Open() + "\\Quintaxel", "3_04"},
-      {"\\\\server\\share\\x", "3_05"},
-      {"q:\\Qx", "3_05"},
-      {tooLong, "3_06"},
-      {Late() + "\\QO", "3_11", Widen(Late()) + L"\\Q\u03a9"},
-  };
+// A shortcut folder taken on page 4 and opened to all before the copy: the copy checks it again,
+// installs nothing, and page 7 says why.
+TEST_F(UntrustedFolders, AShortcutFolderOpenedToAllAfterPageFourIsRefusedByTheCopy) {
   ASSERT_TRUE(TypeInstallFolder(Late() + "\\Quintaxel"));
   ASSERT_TRUE(ChooseShortcuts(true, false));
-  for (const auto& row : rows) {
-    wizard_->SetEditText(Control(kShortcutEditId),
-                         row.typed.empty() ? Widen(row.folder) : row.typed);
-    wizard_->Click(kNextId);
-    EXPECT_TRUE(WaitUntil([&] { return Text(PanelChild(4, 4)) == Shown(row.key); }, 3000))
-        << row.folder << ": " << Narrow(Text(PanelChild(4, 4)));
-    EXPECT_EQ(wizard_->VisiblePage(), 4) << row.folder;
-  }
-  EXPECT_FALSE(FolderExists(Open() + "\\Quintaxel"));
-  EXPECT_FALSE(FolderExists(Late() + "\\QO"));
-  // Taken on page 4, opened to all before the copy: nothing is installed, and page 7 says why.
   wizard_->SetEditText(Control(kShortcutEditId), Widen(LateShortcuts()));
   ASSERT_TRUE(GoToPage(5));
   ASSERT_TRUE(ChangeOnHost("Z:\\bin\\chmod 777", LateShortcuts()));
