@@ -1,7 +1,7 @@
 // The three system functions that the programs call from most places, called through the jump
 // thunks of their import libraries. A call through the import table names the table slot's
 // absolute address, so every call site needs a relocation; a call to the thunk is relative, and
-// only the thunk has one. With 20 to 30 call sites each, that is the smaller program.
+// only the thunk has one. With 15 to 26 call sites each, that is the smaller program.
 // Included after <windows.h>, whose declarations it then stands in for.
 #pragma once
 
